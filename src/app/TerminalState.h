@@ -1,0 +1,36 @@
+#pragma once
+// Program-wide values shared by the window, the serial link and the storage code.
+
+#include <cstdint>
+#include <string>
+
+enum InputMode : int32_t { Hex = 0, Char = 1, Bin = 2 };
+
+// Style bits of FontSettings::Style; other bits are ignored.
+enum FontStyle : int32_t {
+    Underline = 4,
+    StrikeOut = 8,
+    ProofQuality = 16,
+    Bold = 256,
+    Italic = 512,
+};
+
+struct FontSettings {
+    std::string Name;  // Windows-1251, at most 31 characters
+    int32_t Size = 0;  // points
+    int32_t Style = 0; // FontStyle bits
+    int32_t Color = 0; // red | green << 8 | blue << 16; -1 is the automatic colour
+};
+
+constexpr std::size_t kMaxFaceNameLength = 31;
+
+struct TerminalState {
+    int32_t InputMode = 0; // kept as read even outside 0..2
+    uint8_t LogFlag = 0;
+    uint8_t NewLogPerConnectionFlag = 0;
+    uint8_t AutoConnectFlag = 0;
+    int64_t ReconnectTicks = 0;
+    FontSettings Font;
+};
+
+extern TerminalState terminal;
