@@ -1,0 +1,3 @@
+#include "app/TerminalState.h"
+
+TerminalState terminal;
