@@ -1,0 +1,6 @@
+#pragma once
+// Comparison of single-byte text that ignores the case of ASCII letters only.
+
+#include <string_view>
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
