@@ -1,0 +1,180 @@
+#include "storage/ReceiveLog.h"
+
+#include "app/TerminalState.h"
+
+#include "ScratchDirectory.h"
+
+#include <fcntl.h>
+#include <map>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+std::tm Moment(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+TEST(FormatTimestamp, TokensAreReplacedAndAnythingElseCopied) {
+    const std::tm late = Moment(2026, 12, 7, 14, 5, 9);
+    const std::tm early = Moment(2005, 1, 2, 3, 4, 5);
+    const std::tuple<std::tm, const char*, const char*> cases[] = {
+        {late, "%hh_%ii_%ss__%mm_%dd_%yyyy", "14_05_09__12_07_2026"},
+        {late, "%YYYY-%Yy %HH:%Ii:%sS", "2026-26 14:05:09"},
+        {late, "%yyy|%y|%x%%dd%", "26y|%y|%x%07%"},
+        {early, "%yy%mm%dd%hh%ii%ss", "050102030405"},
+    };
+    for (const auto& [moment, mask, text] : cases) {
+        EXPECT_EQ(FormatTimestamp(mask, moment), text) << mask;
+    }
+}
+
+// The log names of the seconds from `first` to `last`, as the log would build them.
+std::vector<std::string> LogNames(std::time_t first, std::time_t last) {
+    std::vector<std::string> names;
+    for (std::time_t t = first; t <= last; ++t) {
+        names.push_back(FormatTimestamp("%hh_%ii_%ss__%mm_%dd_%yyyy", *std::localtime(&t)) +
+                        "_Tavik.log");
+    }
+    return names;
+}
+
+// Enough seconds ahead for the steps of one test to finish inside them.
+constexpr std::time_t kWindow = 5;
+
+class ReceiveLogTest : public ScratchDirectoryTest {
+  protected:
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override {
+        CloseLog();
+        terminal = {};
+        std::filesystem::current_path(previous);
+        ScratchDirectoryTest::TearDown();
+    }
+
+    // Every log file in the directory with its content.
+    std::map<std::string, std::string> Logs() const {
+        std::map<std::string, std::string> logs;
+        for (const std::string& name : ListDirectory(dir)) {
+            if (name.ends_with("_Tavik.log")) {
+                logs[name] = ReadBytes(dir / name);
+            }
+        }
+        return logs;
+    }
+
+    std::filesystem::path previous;
+};
+
+TEST_F(ReceiveLogTest, ChunksArriveUnchangedAndAtOnce) {
+    const std::time_t start = std::time(nullptr);
+    WriteLogChunk("41 0D 0A ");
+    WriteLogChunk("");
+    WriteLogChunk("\r\n\xC0\xFF");
+    const std::vector<std::string> names = LogNames(start, std::time(nullptr));
+
+    auto logs = Logs();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(std::find(names.begin(), names.end(), logs.begin()->first), names.end());
+    EXPECT_EQ(logs.begin()->second, "41 0D 0A \r\n\xC0\xFF"); // seen before the log is closed
+    CloseLog();
+    EXPECT_EQ(Logs(), logs);
+}
+
+TEST_F(ReceiveLogTest, ExistingLogIsExtended) {
+    const std::time_t start = std::time(nullptr);
+    for (const std::string& name : LogNames(start, start + kWindow)) {
+        WriteBytes(dir / name, "earlier ");
+    }
+    WriteLogChunk("later");
+    CloseLog();
+    int extended = 0;
+    for (const auto& [name, content] : Logs()) {
+        extended += content == "earlier later";
+        EXPECT_TRUE(content == "earlier " || content == "earlier later") << name;
+    }
+    EXPECT_EQ(extended, 1);
+}
+
+TEST_F(ReceiveLogTest, RotationNeedsBothFlagsAndAnOpenLog) {
+    terminal.LogFlag = 1;
+    terminal.NewLogPerConnectionFlag = 1;
+    RotateLog(); // nothing open: nothing to do
+    EXPECT_TRUE(Logs().empty());
+
+    for (const auto& [log, newLog] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}}) {
+        WriteLogChunk("a");
+        std::filesystem::rename(dir / Logs().begin()->first, dir / "moved");
+        terminal.LogFlag = static_cast<uint8_t>(log);
+        terminal.NewLogPerConnectionFlag = static_cast<uint8_t>(newLog);
+        RotateLog();
+        WriteLogChunk("b");
+        CloseLog();
+
+        const bool rotated = log && newLog;
+        EXPECT_EQ(ReadBytes(dir / "moved"), rotated ? "a" : "ab") << log << newLog;
+        EXPECT_EQ(Logs().size(), rotated ? 1u : 0u) << log << newLog;
+        for (const auto& [name, content] : Logs()) {
+            EXPECT_EQ(content, "b");
+            std::filesystem::remove(dir / name);
+        }
+    }
+}
+
+TEST_F(ReceiveLogTest, FailedOpenDropsTheChunkAndTheNextOneRetries) {
+    const std::time_t start = std::time(nullptr);
+    const std::vector<std::string> names = LogNames(start, start + kWindow);
+    for (const std::string& name : names) {
+        std::filesystem::create_directory(dir / name);
+    }
+    WriteLogChunk("lost");
+    for (const std::string& name : names) {
+        std::filesystem::remove(dir / name);
+    }
+    WriteLogChunk("kept");
+    CloseLog();
+    ASSERT_EQ(Logs().size(), 1u);
+    EXPECT_EQ(Logs().begin()->second, "kept");
+}
+
+TEST_F(ReceiveLogTest, LogLockedByAnotherWriterIsNotWritten) {
+    const std::time_t start = std::time(nullptr);
+    std::vector<int> held;
+    for (const std::string& name : LogNames(start, start + kWindow)) {
+        const int fd = open((dir / name).c_str(), O_RDWR | O_CREAT, 0644);
+        ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+        held.push_back(fd);
+    }
+    WriteLogChunk("lost");
+    for (const int fd : held) {
+        close(fd);
+    }
+    WriteLogChunk("kept");
+
+    std::string all;
+    for (const auto& [name, content] : Logs()) {
+        all += content;
+    }
+    EXPECT_EQ(all, "kept");
+    // While the log is ours, another writer's lock is refused in turn.
+    for (const auto& [name, content] : Logs()) {
+        if (!content.empty()) {
+            const int fd = open((dir / name).c_str(), O_RDONLY);
+            EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
+            close(fd);
+        }
+    }
+}
+
+} // namespace
