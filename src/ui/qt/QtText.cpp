@@ -13,7 +13,12 @@ QString ToQString(const std::string& cp1251) {
 std::string FromQString(const QString& text) {
     std::string result;
     result.reserve(static_cast<std::size_t>(text.size()));
-    for (char32_t codePoint : text.toUcs4())
-        result.push_back(UnicodeToCp1251(codePoint));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // A surrogate pair is one character beyond Windows-1251.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        result.push_back(c.isSurrogate() ? '?' : UnicodeToCp1251(c.unicode()));
+    }
     return result;
 }

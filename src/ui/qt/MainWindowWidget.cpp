@@ -1,0 +1,199 @@
+#include "ui/qt/MainWindowWidget.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "ui/ControlTable.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/EventDispatch.h"
+#include "ui/qt/QtText.h"
+#include "ui/qt/SendEditorWidget.h"
+#include "ui/qt/TransparencySpinBox.h"
+#include "ui/qt/ViewSplitterWidget.h"
+
+namespace {
+constexpr int kDropDownMaxVisibleItems = 20; // about 350 pixels of list
+} // namespace
+
+MainWindowWidget::MainWindowWidget() {
+    setWindowTitle(ToQString(kPortClosedTitle));
+    setWindowIcon(AppIcon());
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    move(0, 0);
+    resize(kInitialClientWidth, kInitialClientHeight);
+    createControls();
+    qApp->installEventFilter(this);
+}
+
+MainWindowWidget::~MainWindowWidget() {
+    qApp->removeEventFilter(this);
+}
+
+void MainWindowWidget::createControls() {
+    for (const ControlSpec& spec : kControls) {
+        QWidget* widget = createControl(spec.id);
+        controls_[spec.id] = widget;
+        if (spec.kind != ControlKind::ReadOnlyText && spec.kind != ControlKind::EditableText)
+            widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
+        if (*spec.tooltip)
+            widget->setToolTip(ToQString(spec.tooltip));
+    }
+    splitter()->setPosition(kInitialSplitterPosition);
+}
+
+QWidget* MainWindowWidget::createControl(ControlId id) {
+    const ControlSpec& spec = kControls[id];
+    const QString caption = ToQString(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(caption, this);
+        connect(box, &QCheckBox::clicked, [id] { RaiseControlEvent(id, ControlEventKind::Click); });
+        return box;
+    }
+    case ControlKind::ToggleButton: {
+        auto* button = new ConnectButtonWidget(this);
+        connect(button, &QPushButton::clicked,
+                [id] { RaiseControlEvent(id, ControlEventKind::Click); });
+        return button;
+    }
+    case ControlKind::DropDownList:
+    case ControlKind::DropDownCombo: {
+        auto* combo = new QComboBox(this);
+        combo->setMaxVisibleItems(kDropDownMaxVisibleItems);
+        connect(combo, &QComboBox::currentIndexChanged,
+                [id] { RaiseControlEvent(id, ControlEventKind::Change); });
+        if (spec.kind == ControlKind::DropDownCombo) {
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            connect(combo->lineEdit(), &QLineEdit::textEdited,
+                    [id] { RaiseControlEvent(id, ControlEventKind::Change); });
+        }
+        return combo;
+    }
+    case ControlKind::OptionButton: {
+        auto* option = new QRadioButton(caption, this);
+        if (!optionGroup_)
+            optionGroup_ = new QButtonGroup(this);
+        optionGroup_->addButton(option);
+        connect(option, &QRadioButton::clicked,
+                [id] { RaiseControlEvent(id, ControlEventKind::Click); });
+        return option;
+    }
+    case ControlKind::SpinBox: {
+        auto* spin = new TransparencySpinBox(this);
+        connect(spin, &QSpinBox::valueChanged,
+                [id] { RaiseControlEvent(id, ControlEventKind::Change); });
+        return spin;
+    }
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(caption, this);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked,
+                [id] { RaiseControlEvent(id, ControlEventKind::Click); });
+        return button;
+    }
+    case ControlKind::ReadOnlyText: {
+        auto* view = new QPlainTextEdit(this);
+        view->setReadOnly(true);
+        view->setUndoRedoEnabled(false);
+        view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        view->setTabChangesFocus(true);
+        return view;
+    }
+    case ControlKind::EditableText:
+        return new SendEditorWidget(this);
+    case ControlKind::Splitter: {
+        auto* splitter =
+            new ViewSplitterWidget(controls_[ReceiveView], controls_[SendEditor], this);
+        return splitter;
+    }
+    }
+    return nullptr;
+}
+
+ConnectButtonWidget* MainWindowWidget::connectButton() const {
+    return static_cast<ConnectButtonWidget*>(controls_[ConnectButton]);
+}
+QComboBox* MainWindowWidget::combo(ControlId id) const {
+    return qobject_cast<QComboBox*>(controls_[id]);
+}
+QSpinBox* MainWindowWidget::spin() const {
+    return static_cast<QSpinBox*>(controls_[TransparencySpin]);
+}
+QPlainTextEdit* MainWindowWidget::receiveView() const {
+    return static_cast<QPlainTextEdit*>(controls_[ReceiveView]);
+}
+SendEditorWidget* MainWindowWidget::sendEditor() const {
+    return static_cast<SendEditorWidget*>(controls_[SendEditor]);
+}
+ViewSplitterWidget* MainWindowWidget::splitter() const {
+    return static_cast<ViewSplitterWidget*>(controls_[ViewSplitter]);
+}
+
+void MainWindowWidget::applyLayout() {
+    const Rect r = SplitterGeometryForClient(width(), height());
+    splitter()->setGeometry(r.x, r.y, r.width, r.height);
+    splitter()->relayout();
+}
+
+// Tab and Shift+Tab cycle through the controls in creation order, text controls last, and
+// are taken before the focused control can type them.
+bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (!tab || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    if (static_cast<QWidget*>(watched)->window() != this)
+        return false;
+    focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+    return true;
+}
+
+bool MainWindowWidget::focusNextPrevChild(bool next) {
+    int current = -1;
+    for (int id = 0; id < ViewSplitter; ++id) {
+        QWidget* focus = focusWidget();
+        if (focus && (controls_[id] == focus || controls_[id]->isAncestorOf(focus)))
+            current = id;
+    }
+    const int count = ViewSplitter; // every control but the splitter can take the focus
+    const int start = current >= 0 ? current : (next ? count - 1 : 0);
+    for (int step = 1; step <= count; ++step) {
+        const int id = (start + (next ? step : -step) + count) % count;
+        QWidget* target = controls_[id];
+        if (target->isEnabled() && target->isVisibleTo(this)) {
+            target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindowWidget::resizeEvent(QResizeEvent*) {
+    RaiseWindowEvent(EventType::Resize);
+}
+
+void MainWindowWidget::moveEvent(QMoveEvent*) {
+    RaiseWindowEvent(EventType::Other);
+}
+
+void MainWindowWidget::closeEvent(QCloseEvent* event) {
+    // The window stays until the end of shutdown, which still reads the controls.
+    event->ignore();
+    RaiseWindowEvent(EventType::Close);
+}
+
+void MainWindowWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
+        RaiseWindowEvent(EventType::Other);
+    QWidget::changeEvent(event);
+}

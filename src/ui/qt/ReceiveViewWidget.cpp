@@ -1,0 +1,384 @@
+#include "ui/qt/ReceiveViewWidget.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "ui/Cp1251.h"
+#include "ui/qt/ReceiveViewGlyphs.h"
+#include "ui/textview/RowMeasure.h"
+
+namespace {
+// Space between the frame and the text, in pixels.
+constexpr int kMargin = 2;
+// A re-wrap slice stays well under the time in which input must be answered.
+constexpr std::chrono::milliseconds kRewrapSlice{8};
+
+int ClampToInt(std::uint64_t value) {
+    return static_cast<int>(std::min<std::uint64_t>(value, INT_MAX));
+}
+} // namespace
+
+ReceiveViewWidget::ReceiveViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    verticalScrollBar()->setSingleStep(1);
+    rewrapTimer_.setInterval(0);
+    connect(&rewrapTimer_, &QTimer::timeout, this, &ReceiveViewWidget::continueRewrap);
+    applyFont();
+    applyWidth();
+}
+
+void ReceiveViewWidget::appendText(const std::string& cp1251) {
+    model_.append(cp1251);
+    updateScrollRange();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void ReceiveViewWidget::clear() {
+    model_.clear();
+    rewrapTimer_.stop();
+    updateScrollRange();
+    viewport()->update();
+}
+
+std::string ReceiveViewWidget::text() const {
+    return model_.text(0, model_.size());
+}
+
+void ReceiveViewWidget::setTextFont(const QFont& font, const QColor& color) {
+    color_ = color;
+    setFont(font); // re-measures through changeEvent when the font differs
+    viewport()->update();
+}
+
+std::string ReceiveViewWidget::selectedText() const {
+    return model_.selectedText();
+}
+
+void ReceiveViewWidget::selectAll() {
+    model_.selectAll();
+    viewport()->update();
+}
+
+void ReceiveViewWidget::copy() const {
+    if (!model_.selection().empty())
+        QApplication::clipboard()->setText(Cp1251ToQString(model_.selectedText()));
+}
+
+// ---- Layout ----
+
+void ReceiveViewWidget::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applyFont();
+}
+
+void ReceiveViewWidget::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    applyWidth();
+}
+
+void ReceiveViewWidget::applyFont() {
+    drawingFont_ = ViewDrawingFont(font());
+    const QFontMetricsF metrics(drawingFont_);
+    rowHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+    ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
+    const ScrollAnchor anchor = scrollAnchor();
+    model_.setGlyphs(MeasureGlyphs(drawingFont_));
+    restoreScroll(anchor);
+}
+
+void ReceiveViewWidget::applyWidth() {
+    const int pixels = std::max(1, viewport()->width() - 2 * kMargin);
+    const ScrollAnchor anchor = scrollAnchor();
+    model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel);
+    restoreScroll(anchor);
+}
+
+void ReceiveViewWidget::continueRewrap() {
+    const ScrollAnchor anchor = scrollAnchor();
+    model_.continueRewrap(kRewrapSlice);
+    restoreScroll(anchor);
+}
+
+ReceiveViewWidget::ScrollAnchor ReceiveViewWidget::scrollAnchor() const {
+    const QScrollBar* bar = verticalScrollBar();
+    return {bar->value() >= bar->maximum(), model_.row(topRow()).begin};
+}
+
+// After a re-wrap step: the view stays at the end, or keeps the text that was at its top there.
+void ReceiveViewWidget::restoreScroll(const ScrollAnchor& anchor) {
+    if (model_.rewrapping())
+        rewrapTimer_.start();
+    else
+        rewrapTimer_.stop();
+    updateScrollRange();
+    if (anchor.atEnd)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    else
+        scrollToRow(model_.rowAt(anchor.topPosition));
+    viewport()->update();
+}
+
+void ReceiveViewWidget::updateScrollRange() {
+    const std::uint64_t rows = model_.rowCount();
+    const std::uint64_t visible = visibleRows();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, ClampToInt(rows > visible ? rows - visible : 0));
+    bar->setPageStep(ClampToInt(visible));
+}
+
+void ReceiveViewWidget::scrollToRow(std::uint64_t row) {
+    verticalScrollBar()->setValue(ClampToInt(row));
+}
+
+void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
+    const std::uint64_t row = model_.rowAt(pos);
+    const std::uint64_t top = topRow();
+    if (row < top)
+        scrollToRow(row);
+    else if (row >= top + visibleRows())
+        scrollToRow(row + 1 - visibleRows());
+}
+
+std::uint64_t ReceiveViewWidget::topRow() const {
+    return std::min<std::uint64_t>(static_cast<std::uint64_t>(verticalScrollBar()->value()),
+                                   model_.rowCount() - 1);
+}
+
+std::uint64_t ReceiveViewWidget::visibleRows() const {
+    return static_cast<std::uint64_t>(std::max(1, viewport()->height() / rowHeight_));
+}
+
+std::uint64_t ReceiveViewWidget::rowAtY(int y) const {
+    const auto offset = static_cast<std::int64_t>(std::floor(static_cast<double>(y) / rowHeight_));
+    const auto row = static_cast<std::int64_t>(topRow()) + offset;
+    const auto last = static_cast<std::int64_t>(model_.rowCount() - 1);
+    return static_cast<std::uint64_t>(std::clamp<std::int64_t>(row, 0, last));
+}
+
+std::int64_t ReceiveViewWidget::unitsAtX(int x) const {
+    return std::int64_t{x - kMargin} * kUnitsPerPixel;
+}
+
+std::uint64_t ReceiveViewWidget::positionAt(const QPoint& point) const {
+    return model_.positionAt(rowAtY(point.y()), unitsAtX(point.x()));
+}
+
+void ReceiveViewWidget::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+// ---- Painting ----
+
+void ReceiveViewWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const QPalette& colours = palette();
+    painter.fillRect(viewport()->rect(), colours.color(QPalette::Base));
+    painter.setFont(drawingFont_);
+    const QColor text = color_.isValid() ? color_ : colours.color(QPalette::Text);
+    const std::uint64_t top = topRow();
+    const std::uint64_t end = std::min(model_.rowCount(), top + visibleRows() + 1);
+    for (std::uint64_t row = top; row < end; ++row)
+        paintRow(painter, row, static_cast<int>(row - top) * rowHeight_, text);
+    if (hasFocus() && model_.selection().empty())
+        paintCaret(painter);
+}
+
+void ReceiveViewWidget::paintRow(QPainter& painter, std::uint64_t row, int top,
+                                 const QColor& text) const {
+    const ByteStore& bytes = model_.bytes();
+    const GlyphAdvances& glyphs = model_.glyphs();
+    const RowSpan span = model_.row(row);
+    const std::uint64_t contentEnd = model_.rowContentEnd(row);
+    // The active colours keep the selection visible while the view has no focus.
+    const TextSelection& selection = model_.selection();
+    const QPalette& colours = palette();
+    const std::uint64_t selBegin = std::max(selection.begin(), span.begin);
+    const std::uint64_t selEnd = std::min(selection.end(), span.end);
+    if (selBegin < selEnd) {
+        const std::int64_t left =
+            XOfPosition(bytes, glyphs, span.begin, std::min(selBegin, contentEnd));
+        std::int64_t right = XOfPosition(bytes, glyphs, span.begin, std::min(selEnd, contentEnd));
+        if (selEnd > contentEnd && contentEnd < span.end)
+            right += glyphs.advance[' ']; // the selected line break
+        painter.fillRect(QRectF(kMargin + double(left) / kUnitsPerPixel, top,
+                                double(right - left) / kUnitsPerPixel, rowHeight_),
+                         colours.color(QPalette::Active, QPalette::Highlight));
+    }
+    const QColor selectedText = colours.color(QPalette::Active, QPalette::HighlightedText);
+    const std::int64_t visibleWidth = std::int64_t{viewport()->width()} * kUnitsPerPixel;
+    QString run;
+    std::int64_t runX = 0;
+    bool runSelected = false;
+    const auto flush = [&] {
+        if (!run.isEmpty()) {
+            painter.setPen(runSelected ? selectedText : text);
+            painter.drawText(QPointF(kMargin + double(runX) / kUnitsPerPixel, top + ascent_), run);
+            run.clear();
+        }
+    };
+    std::int64_t x = 0;
+    for (std::uint64_t pos = span.begin; pos < contentEnd && x < visibleWidth; ++pos) {
+        const auto b = static_cast<unsigned char>(bytes[pos]);
+        const bool selected = pos >= selection.begin() && pos < selection.end();
+        const bool shown = b != '\t' && IsShownByte(b);
+        if (!shown || selected != runSelected)
+            flush();
+        if (shown) {
+            if (run.isEmpty()) {
+                runX = x;
+                runSelected = selected;
+            }
+            run.append(QChar(kCp1251ToUnicode[b]));
+        }
+        x += AdvanceAt(glyphs, b, x);
+    }
+    flush();
+}
+
+void ReceiveViewWidget::paintCaret(QPainter& painter) const {
+    const std::uint64_t caret = model_.selection().caret;
+    const std::uint64_t row = model_.rowAt(caret);
+    const std::uint64_t top = topRow();
+    if (row < top || row > top + visibleRows())
+        return;
+    const double x = kMargin + double(model_.xOf(caret)) / kUnitsPerPixel;
+    const int y = static_cast<int>(row - top) * rowHeight_;
+    painter.setPen(color_.isValid() ? color_ : palette().color(QPalette::Text));
+    painter.drawLine(QPointF(x, y), QPointF(x, y + rowHeight_ - 1));
+}
+
+void ReceiveViewWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ReceiveViewWidget::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+// ---- Input ----
+
+void ReceiveViewWidget::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = event->modifiers() == Qt::ControlModifier;
+    if (event->matches(QKeySequence::Copy) || (ctrl && event->key() == Qt::Key_Insert) ||
+        (ctrl && event->key() == Qt::Key_C)) {
+        copy();
+    } else if (event->matches(QKeySequence::SelectAll) || (ctrl && event->key() == Qt::Key_A)) {
+        selectAll();
+    } else if (!moveCaret(event)) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool ReceiveViewWidget::moveCaret(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool extend = modifiers.testFlag(Qt::ShiftModifier);
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    if (modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    CaretMove move;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        move = CaretMove::Left;
+        break;
+    case Qt::Key_Right:
+        move = CaretMove::Right;
+        break;
+    case Qt::Key_Up:
+        move = CaretMove::Up;
+        break;
+    case Qt::Key_Down:
+        move = CaretMove::Down;
+        break;
+    case Qt::Key_PageUp:
+        move = CaretMove::PageUp;
+        break;
+    case Qt::Key_PageDown:
+        move = CaretMove::PageDown;
+        break;
+    case Qt::Key_Home:
+        move = ctrl ? CaretMove::TextStart : CaretMove::RowStart;
+        break;
+    case Qt::Key_End:
+        move = ctrl ? CaretMove::TextEnd : CaretMove::RowEnd;
+        break;
+    default:
+        return false;
+    }
+    const TextSelection selection = model_.selection();
+    const bool vertical = move == CaretMove::Up || move == CaretMove::Down ||
+                          move == CaretMove::PageUp || move == CaretMove::PageDown;
+    if (!vertical)
+        goalX_ = -1;
+    else if (goalX_ < 0)
+        goalX_ = model_.xOf(selection.caret);
+    const std::uint64_t caret = MovedCaret(model_, selection.caret, move, goalX_, visibleRows());
+    model_.select(extend ? selection.anchor : caret, caret);
+    ensureVisible(caret);
+    viewport()->update();
+    return true;
+}
+
+void ReceiveViewWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const std::uint64_t pos = positionAt(event->position().toPoint());
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    model_.select(extend ? model_.selection().anchor : pos, pos);
+    goalX_ = -1;
+    viewport()->update();
+}
+
+void ReceiveViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!event->buttons().testFlag(Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    // Dragging past the top or bottom edge scrolls on by a row per move.
+    if (point.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (point.y() >= viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    model_.select(model_.selection().anchor, positionAt(point));
+    viewport()->update();
+}
+
+void ReceiveViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const auto [begin, end] = model_.wordAt(model_.byteAt(rowAtY(point.y()), unitsAtX(point.x())));
+    model_.select(begin, end);
+    viewport()->update();
+}
+
+void ReceiveViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(QStringLiteral("Копировать"), this, [this] { copy(); });
+    copyAction->setEnabled(!model_.selection().empty());
+    menu.addAction(QStringLiteral("Выделить всё"), this, [this] { selectAll(); });
+    menu.exec(event->globalPos());
+}

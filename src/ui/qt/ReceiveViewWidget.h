@@ -1,0 +1,81 @@
+#pragma once
+// ReceiveView: the read-only, word-wrapped view of received text. The text lives in a
+// TextViewModel, so an append costs the same however much text the view already holds; only
+// the visible rows are painted.
+
+#include <cstdint>
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QTimer>
+#include <string>
+
+#include "ui/textview/CaretMove.h"
+#include "ui/textview/TextViewModel.h"
+
+class QPainter;
+
+class ReceiveViewWidget : public QAbstractScrollArea {
+    Q_OBJECT
+
+  public:
+    explicit ReceiveViewWidget(QWidget* parent = nullptr);
+
+    // One insertion at the end: the selection becomes empty after the new text and the view
+    // scrolls to show it.
+    void appendText(const std::string& cp1251);
+    void clear();
+    std::string text() const;
+    // An invalid colour stands for the palette's text colour. The text is re-wrapped.
+    void setTextFont(const QFont& font, const QColor& color);
+    std::string selectedText() const;
+    void selectAll();
+    // Puts the selected text on the clipboard; nothing when the selection is empty.
+    void copy() const;
+
+    const TextViewModel& model() const { return model_; }
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    struct ScrollAnchor {
+        bool atEnd = true;
+        std::uint64_t topPosition = 0;
+    };
+
+    void applyFont();
+    void applyWidth();
+    void continueRewrap();
+    ScrollAnchor scrollAnchor() const;
+    void restoreScroll(const ScrollAnchor& anchor);
+    void updateScrollRange();
+    void scrollToRow(std::uint64_t row);
+    void ensureVisible(std::uint64_t pos);
+    std::uint64_t topRow() const;
+    std::uint64_t visibleRows() const;
+    std::uint64_t rowAtY(int y) const;
+    std::int64_t unitsAtX(int x) const;
+    std::uint64_t positionAt(const QPoint& point) const;
+    bool moveCaret(const QKeyEvent* event);
+    void paintRow(QPainter& painter, std::uint64_t row, int top, const QColor& text) const;
+    void paintCaret(QPainter& painter) const;
+
+    TextViewModel model_;
+    QFont drawingFont_;
+    QColor color_;
+    int rowHeight_ = 1;
+    int ascent_ = 0;
+    std::int64_t goalX_ = -1; // column kept by vertical caret moves; -1 when none
+    QTimer rewrapTimer_;
+};

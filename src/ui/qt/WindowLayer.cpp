@@ -1,0 +1,264 @@
+#include "ui/qt/WindowLayer.h"
+
+#include <deque>
+#include <memory>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "ui/ControlTable.h"
+#include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/EventDispatch.h"
+#include "ui/qt/MainWindowWidget.h"
+#include "ui/qt/ModalDialogGuard.h"
+#include "ui/qt/QtText.h"
+#include "ui/qt/SendEditorWidget.h"
+#include "ui/qt/ViewSplitterWidget.h"
+#include "ui/Window.h"
+
+namespace {
+
+struct Binding {
+    BindKind kind = BindKind::Any;
+    Handler handler = nullptr;
+};
+
+std::unique_ptr<MainWindowWidget> window;
+std::unique_ptr<QTimer> timer;
+Binding bindings[kControlCount];
+Handler timerHandler = nullptr;
+std::deque<WindowEvent> pending;
+
+bool SameEvent(const WindowEvent& a, const WindowEvent& b) {
+    return a.type == b.type && a.control == b.control && a.kind == b.kind;
+}
+
+// The loop only reads the latest control states, so repeats of the last event add nothing.
+void Queue(const WindowEvent& event) {
+    if (pending.empty() || !SameEvent(pending.back(), event))
+        pending.push_back(event);
+}
+
+QString Utf16(const std::string& cp1251) {
+    return ToQString(cp1251);
+}
+
+} // namespace
+
+MainWindowWidget* TheMainWindow() {
+    return window.get();
+}
+
+std::vector<WindowEvent> TakePendingEvents() {
+    std::vector<WindowEvent> events(pending.begin(), pending.end());
+    pending.clear();
+    return events;
+}
+
+void RaiseControlEvent(ControlId id, ControlEventKind kind) {
+    const Binding& binding = bindings[id];
+    if (binding.handler && (binding.kind == BindKind::Any || kind == ControlEventKind::Change))
+        binding.handler();
+    Queue({EventType::Control, id, kind});
+}
+
+void RaiseWindowEvent(EventType type) {
+    Queue({type, 0, ControlEventKind::Other});
+}
+
+void CreateMainWindow() {
+    pending.clear();
+    for (Binding& binding : bindings)
+        binding = {};
+    timerHandler = nullptr;
+    window = std::make_unique<MainWindowWidget>();
+    pending.clear(); // creation is the program's own doing
+}
+
+void DestroyMainWindow() {
+    timer.reset();
+    window.reset();
+    pending.clear();
+}
+
+void BindControlHandler(ControlId id, BindKind kind, Handler handler) {
+    bindings[id] = {kind, handler};
+}
+
+void BindTimerHandler(Handler handler) {
+    timerHandler = handler;
+}
+
+void StartTimer(int periodMs) {
+    timer = std::make_unique<QTimer>();
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer.get(), &QTimer::timeout, [] {
+        if (timerHandler)
+            timerHandler();
+        Queue({EventType::Timer, 0, ControlEventKind::Other});
+    });
+    timer->start(periodMs);
+}
+
+void InstallSendEditorHook(Handler onEnter) {
+    window->sendEditor()->setEnterHook(onEnter);
+}
+
+void ShowMainWindow() {
+    window->show();
+    window->activateWindow();
+    window->raise();
+}
+
+WindowEvent WaitForEvent() {
+    while (pending.empty())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const WindowEvent event = pending.front();
+    pending.pop_front();
+    return event;
+}
+
+bool IsChecked(ControlId id) {
+    auto* button = qobject_cast<QAbstractButton*>(window->control(id));
+    return button && button->isChecked();
+}
+
+void SetChecked(ControlId id, bool checked) {
+    auto* button = qobject_cast<QAbstractButton*>(window->control(id));
+    if (!button)
+        return;
+    const QSignalBlocker blocker(button);
+    QButtonGroup* group = button->group();
+    // An exclusive group refuses to uncheck its chosen button.
+    if (group && !checked)
+        group->setExclusive(false);
+    button->setChecked(checked);
+    if (group && !checked)
+        group->setExclusive(true);
+}
+
+std::string GetText(ControlId id) {
+    QWidget* control = window->control(id);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        return FromQString(combo->currentText());
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return FromQString(button->text());
+    if (auto* spin = qobject_cast<QSpinBox*>(control))
+        return FromQString(spin->text());
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(control)) {
+        QString text = edit->document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+        text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+        return FromQString(text);
+    }
+    return {};
+}
+
+void SetText(ControlId id, const std::string& text) {
+    QWidget* control = window->control(id);
+    const QSignalBlocker blocker(control);
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        if (combo->isEditable()) {
+            const QSignalBlocker editBlocker(combo->lineEdit());
+            combo->setCurrentIndex(-1);
+            combo->setEditText(Utf16(text));
+            return;
+        }
+        if (text.empty()) {
+            combo->setCurrentIndex(-1);
+            return;
+        }
+        const QString prefix = Utf16(text);
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
+                combo->setCurrentIndex(i);
+                return;
+            }
+        }
+        return;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(Utf16(text));
+    else if (auto* spin = qobject_cast<QSpinBox*>(control))
+        spin->setValue(Utf16(text).toInt());
+    else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+        edit->setPlainText(Utf16(text));
+}
+
+void AddItem(ControlId id, const std::string& text) {
+    auto* combo = window->combo(id);
+    const QSignalBlocker blocker(combo);
+    const int selected = combo->currentIndex();
+    const QString editText = combo->currentText();
+    combo->addItem(Utf16(text));
+    // Adding must not select anything by itself.
+    combo->setCurrentIndex(selected);
+    if (combo->isEditable())
+        combo->setEditText(editText);
+}
+
+int GetSpinValue(ControlId) {
+    return window->spin()->value();
+}
+
+void SetSpinValue(ControlId, int value) {
+    const QSignalBlocker blocker(window->spin());
+    window->spin()->setValue(value);
+}
+
+int GetSplitterPosition() {
+    return window->splitter()->position();
+}
+
+void SetSplitterPosition(int position) {
+    window->splitter()->setPosition(position);
+}
+
+void SetSplitterMinimumSizes(int upper, int lower) {
+    window->splitter()->setMinimumSizes(upper, lower);
+}
+
+void AppendToView(ControlId id, const std::string& text) {
+    auto* edit = qobject_cast<QPlainTextEdit*>(window->control(id));
+    QTextCursor cursor(edit->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(Utf16(text));
+    edit->setTextCursor(cursor);
+    edit->ensureCursorVisible();
+}
+
+WindowPlacement GetWindowPlacement() {
+    const QPoint corner = window->frameGeometry().topLeft();
+    return {corner.x(), corner.y(), window->width(), window->height()};
+}
+
+void PlaceWindow(const WindowPlacement& placement) {
+    const WindowPlacement now = GetWindowPlacement();
+    auto pick = [](int wanted, int current) { return wanted == kKeepPlacement ? current : wanted; };
+    window->move(pick(placement.x, now.x), pick(placement.y, now.y));
+    window->resize(pick(placement.width, now.width), pick(placement.height, now.height));
+}
+
+void ApplyLayout() {
+    window->applyLayout();
+}
+
+void SetTitle(const std::string& title) {
+    window->setWindowTitle(Utf16(title));
+}
+
+std::string GetTitle() {
+    return FromQString(window->windowTitle());
+}
+
+void ShowMessage(const std::string& text) {
+    ModalDialogGuard guard;
+    QMessageBox box(QMessageBox::NoIcon, QString(), Utf16(text), QMessageBox::Ok, guard.owner());
+    box.exec();
+}
