@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "app/Startup.h"
+#include "ui/qt/GuiFont.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    UseDefaultGuiFont();
+    return RunComterm();
+}

@@ -1,0 +1,33 @@
+#include "WindowFixture.h"
+
+#include <QTest>
+
+#include "app/Startup.h"
+#include "app/TerminalState.h"
+
+void WindowTest::SetUp() {
+    terminal = TerminalState{};
+    CreateMainWindow();
+    SetUpControls();
+}
+
+void WindowTest::TearDown() {
+    DestroyMainWindow();
+}
+
+QRect WindowTest::placeOf(ControlId id) const {
+    QWidget* widget = control(id);
+    return QRect(widget->mapTo(window(), QPoint(0, 0)), widget->size());
+}
+
+std::vector<WindowEvent> WindowTest::settleAndTakeEvents() {
+    QApplication::processEvents();
+    return TakePendingEvents();
+}
+
+void WindowTest::showAndActivate() {
+    ShowMainWindow();
+    QApplication::setActiveWindow(window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+    TakePendingEvents();
+}
