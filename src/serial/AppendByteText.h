@@ -1,0 +1,8 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Adds the display text of one received byte for the given InputMode: Hex "0A ", Char the
+// byte itself (nothing for 0), Bin "00001010 "; any other mode adds nothing.
+void AppendByteText(std::string& chunk, int32_t inputMode, unsigned char byte);
