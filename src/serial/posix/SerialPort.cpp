@@ -1,0 +1,101 @@
+#include "serial/SerialPort.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "serial/posix/ExclusiveDevice.h"
+#include "serial/posix/LineSettings.h"
+#include "serial/posix/PortNames.h"
+#include "serial/posix/TimedWrite.h"
+
+namespace {
+
+// The one open device. The receive pump asks for one byte at a time; to keep a tick at two
+// system calls, the first read takes everything counted and later ones are served from here.
+struct PortSlot {
+    int fd = -1;
+    std::vector<unsigned char> received;
+    std::size_t nextReceived = 0;
+    int counted = 0; // waiting in the driver at the last count, not yet fetched
+};
+
+PortSlot slot;
+
+int Buffered() {
+    return static_cast<int>(slot.received.size() - slot.nextReceived);
+}
+
+void Fetch(int wanted) {
+    slot.received.resize(static_cast<std::size_t>(wanted));
+    slot.nextReceived = 0;
+    const ssize_t got = read(slot.fd, slot.received.data(), slot.received.size());
+    slot.received.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    slot.counted = std::max(0, slot.counted - static_cast<int>(slot.received.size()));
+}
+
+} // namespace
+
+namespace SerialPort {
+
+bool Open(const std::string& name, uint32_t baudRate) {
+    // A rate of 0 would hang up the line instead of setting a speed.
+    if (baudRate == 0)
+        return false;
+    const std::string path = PortDevicePath(name);
+    if (path.empty())
+        return false;
+    const int fd = OpenExclusiveDevice(path);
+    if (fd < 0)
+        return false;
+    if (!ApplyLineSettings(fd, baudRate)) {
+        CloseExclusiveDevice(fd);
+        return false;
+    }
+    Close();
+    slot.fd = fd;
+    return true;
+}
+
+bool IsOpen() {
+    return slot.fd >= 0;
+}
+
+int BytesWaiting() {
+    if (slot.fd < 0)
+        return 0;
+    int waiting = 0;
+    if (ioctl(slot.fd, FIONREAD, &waiting) != 0 || waiting < 0)
+        waiting = 0;
+    slot.counted = waiting;
+    return static_cast<int>(std::min<int64_t>(int64_t{Buffered()} + waiting, INT_MAX));
+}
+
+int Read(unsigned char* buffer, int count) {
+    if (slot.fd < 0 || count <= 0)
+        return 0;
+    if (Buffered() == 0)
+        Fetch(std::max(slot.counted, count));
+    const int taken = std::min(count, Buffered());
+    std::copy_n(slot.received.data() + slot.nextReceived, taken, buffer);
+    slot.nextReceived += static_cast<std::size_t>(taken);
+    return taken;
+}
+
+int WriteText(const std::string& text) {
+    if (slot.fd < 0 || text.empty())
+        return 0;
+    const std::chrono::milliseconds timeout(100 * static_cast<int64_t>(text.size()) + 10);
+    return static_cast<int>(WriteWithin(slot.fd, text.data(), text.size(), timeout));
+}
+
+void Close() {
+    if (slot.fd >= 0)
+        CloseExclusiveDevice(slot.fd);
+    slot = PortSlot{};
+}
+
+} // namespace SerialPort
