@@ -3,6 +3,8 @@
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
 #include "app/TerminalState.h"
+#include "storage/ReceiveLog.h"
+#include "storage/SettingsStore.h"
 #include "ui/ConnectPicture.h"
 #include "ui/ControlHandlers.h"
 #include "ui/ControlTable.h"
@@ -32,14 +34,15 @@ void StartUp() {
     MakeProgramDirectoryCurrent();
     CreateMainWindow();
     SetUpControls();
-    PlaceWindow({100, 100, 420, 304});
-    ApplyLayout();
+    LoadSettings();
     StartTimer(kTimerPeriodMs);
     BindHandlers();
     ShowMainWindow();
 }
 
 void ShutDown() {
+    SaveSettings();
+    CloseLog();
     DestroyMainWindow();
 }
 
