@@ -1,0 +1,84 @@
+#pragma once
+// A read-only, word-wrapped text view without any window: the text as its single-byte
+// characters, the display rows, the selection, and the mapping between both. Positions are byte
+// offsets into the text; horizontal offsets are in the units of the glyph advances given.
+//
+// A change of width or glyphs re-wraps in slices: the end of the text is wrapped at once and
+// shown below the rows re-wrapped so far, until the re-wrap from the start catches up.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "ui/textview/WrapLayout.h"
+
+struct TextSelection {
+    std::uint64_t anchor = 0;
+    std::uint64_t caret = 0;
+
+    std::uint64_t begin() const { return anchor < caret ? anchor : caret; }
+    std::uint64_t end() const { return anchor < caret ? caret : anchor; }
+    bool empty() const { return anchor == caret; }
+};
+
+// A display row's bytes, its ending CR, LF or CR LF included.
+struct RowSpan {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
+
+class TextViewModel {
+  public:
+    static constexpr unsigned kDefaultBlockShift = 16; // 64 KiB blocks of text
+
+    explicit TextViewModel(unsigned blockShift = kDefaultBlockShift);
+
+    // Appends at the end and puts an empty selection after the new text.
+    void append(std::string_view bytes);
+    void clear();
+    std::uint64_t size() const { return text_.size(); }
+    std::string text(std::uint64_t begin, std::uint64_t end) const;
+    const ByteStore& bytes() const { return text_; }
+
+    const GlyphAdvances& glyphs() const { return params_.glyphs; }
+    void setGlyphs(const GlyphAdvances& glyphs);
+    std::int64_t width() const { return params_.width; }
+    void setWidth(std::int64_t width);
+    bool rewrapping() const { return tail_.has_value(); }
+    // Re-wraps for about the budget; true once the layout is complete again.
+    bool continueRewrap(std::chrono::steady_clock::duration budget);
+
+    std::uint64_t rowCount() const;
+    RowSpan row(std::uint64_t row) const;
+    // End of the row's visible bytes, before its line break.
+    std::uint64_t rowContentEnd(std::uint64_t row) const;
+    // The row showing pos (pos up to size()).
+    std::uint64_t rowAt(std::uint64_t pos) const;
+    // Hit test: the position nearest to x in the row.
+    std::uint64_t positionAt(std::uint64_t row, std::int64_t x) const;
+    // The byte under x in the row, for picking a word.
+    std::uint64_t byteAt(std::uint64_t row, std::int64_t x) const;
+    // Offset of pos from the start of rowAt(pos).
+    std::int64_t xOf(std::uint64_t pos) const;
+
+    const TextSelection& selection() const { return selection_; }
+    void select(std::uint64_t anchor, std::uint64_t caret);
+    void selectAll() { select(0, size()); }
+    std::string selectedText() const { return text(selection_.begin(), selection_.end()); }
+    // The span a double-click at pos selects.
+    std::pair<std::uint64_t, std::uint64_t> wordAt(std::uint64_t pos) const;
+
+  private:
+    void restartLayout();
+    std::uint64_t tailAnchor() const;
+    std::uint64_t prefixRows() const;
+
+    ByteStore text_;
+    WrapParams params_;
+    WrapLayout main_;
+    std::optional<WrapLayout> tail_; // only while re-wrapping
+    TextSelection selection_;
+};
