@@ -3,6 +3,10 @@
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
 #include "app/TerminalState.h"
+#include "serial/ConnectionControl.h"
+#include "serial/LineSender.h"
+#include "serial/ReceivePump.h"
+#include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
 #include "storage/SettingsStore.h"
 #include "ui/ConnectPicture.h"
@@ -15,15 +19,20 @@ namespace {
 constexpr int kTimerPeriodMs = 40;
 
 void BindHandlers() {
+    BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnection);
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, ToggleConnection);
     BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
     BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
     BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
     BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
+    BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
+    BindTimerHandler(ReceiveTick);
 }
 
 } // namespace
 
 void SetUpControls() {
+    FillPortAndBaudLists();
     SetText(ConnectButton, kConnectCaption);
     SetSplitterMinimumSizes(kMinReceiveViewHeight, kMinSendEditorHeight);
     BuildConnectedPicture();
@@ -37,11 +46,13 @@ void StartUp() {
     LoadSettings();
     StartTimer(kTimerPeriodMs);
     BindHandlers();
+    InstallSendEditorHook(SendEditorHook);
     ShowMainWindow();
 }
 
 void ShutDown() {
     SaveSettings();
+    SerialPort::Close();
     CloseLog();
     DestroyMainWindow();
 }

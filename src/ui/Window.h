@@ -42,6 +42,8 @@ std::string GetText(ControlId id);
 // selects nothing; text that begins no entry leaves the selection as it is.
 void SetText(ControlId id, const std::string& text);
 void AddItem(ControlId id, const std::string& text);
+// The drop-down list shows each entry as describe(entry) while the entry's text stays as it is.
+void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry));
 int GetSpinValue(ControlId id);
 void SetSpinValue(ControlId id, int value); // kept inside the spin box's range
 int GetSplitterPosition();                  // height of ReceiveView

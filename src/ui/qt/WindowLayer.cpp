@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "ui/ControlTable.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/EventDispatch.h"
+#include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
@@ -23,6 +25,8 @@
 #include "ui/Window.h"
 
 namespace {
+
+constexpr int kDescribedListWidth = 280;
 
 struct Binding {
     BindKind kind = BindKind::Any;
@@ -201,6 +205,12 @@ void AddItem(ControlId id, const std::string& text) {
     combo->setCurrentIndex(selected);
     if (combo->isEditable())
         combo->setEditText(editText);
+}
+
+void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
+    QComboBox* combo = window->combo(id);
+    combo->view()->setItemDelegate(new ItemDescriptionDelegate(describe, combo));
+    combo->view()->setMinimumWidth(kDescribedListWidth);
 }
 
 int GetSpinValue(ControlId) {

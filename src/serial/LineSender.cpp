@@ -1,0 +1,27 @@
+#include "serial/LineSender.h"
+
+#include "serial/ExtractLineToSend.h"
+#include "serial/SerialPort.h"
+#include "ui/Window.h"
+
+namespace {
+const char* const kNoOpenPortMessage = "Нет откытого порта";
+const char* const kSendFailedMessage = "Ошибка при передаче данных";
+} // namespace
+
+void SendEditorHook() {
+    if (!SerialPort::IsOpen()) {
+        ShowMessage(kNoOpenPortMessage);
+        return;
+    }
+    const std::string text = GetText(SendEditor);
+    if (text.empty())
+        return;
+    std::string line = ExtractLineToSend(text);
+    if (line.empty())
+        return;
+    line.push_back('\r');
+    // A line cut short by the write time-out is as much a failure as one not sent at all.
+    if (SerialPort::WriteText(line) < static_cast<int>(line.size()))
+        ShowMessage(kSendFailedMessage);
+}

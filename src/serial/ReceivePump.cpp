@@ -1,0 +1,38 @@
+#include "serial/ReceivePump.h"
+
+#include <string>
+
+#include "app/TerminalState.h"
+#include "serial/AppendByteText.h"
+#include "serial/ConnectionControl.h"
+#include "serial/SerialPort.h"
+#include "storage/ReceiveLog.h"
+#include "ui/Window.h"
+
+namespace {
+constexpr std::size_t kLongestByteText = 9; // "00001010 "
+}
+
+void ReceiveTick() {
+    if (!SerialPort::IsOpen()) {
+        AutoConnectStep();
+        return;
+    }
+    terminal.ReconnectTicks = 0;
+    // Counted once: bytes arriving meanwhile wait for the next tick.
+    const int waiting = SerialPort::BytesWaiting();
+    if (waiting <= 0)
+        return;
+    std::string chunk;
+    chunk.reserve(static_cast<std::size_t>(waiting) * kLongestByteText);
+    for (int i = 0; i < waiting; ++i) {
+        unsigned char byte = 0;
+        if (SerialPort::Read(&byte, 1) == 1)
+            AppendByteText(chunk, terminal.InputMode, byte);
+    }
+    if (chunk.empty())
+        return;
+    AppendToView(ReceiveView, chunk);
+    if (terminal.LogFlag)
+        WriteLogChunk(chunk);
+}
