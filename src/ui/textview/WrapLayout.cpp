@@ -27,52 +27,68 @@ bool WrapLayout::wrapUntil(const ByteStore& text, const WrapParams& params, std:
     return end_ >= stop;
 }
 
+// The loop a re-wrap of the whole text spends its time in: the state is kept in locals, and a
+// byte that fits on the row costs one table look-up and two comparisons.
 void WrapLayout::wrapSpan(const unsigned char* bytes, std::uint64_t count,
                           const WrapParams& params) {
     const std::uint64_t base = end_;
+    const std::int64_t width = params.width;
+    std::int64_t x = x_;
+    std::uint64_t open = openBegin_;
+    std::uint64_t breakPos = breakPos_;
+    std::int64_t breakX = breakX_;
+    bool afterCr = afterCr_;
+    const auto closeRow = [&](std::uint64_t next) {
+        rows_.push_back(open);
+        open = next;
+        x = 0;
+        breakPos = next;
+    };
+    // Moves the word after the row's last blank, if any, to a new row.
+    const auto breakAtBlank = [&] {
+        if (breakPos <= open)
+            return false;
+        const std::int64_t wordX = x - breakX; // a word has no tabs, so its bytes keep their widths
+        closeRow(breakPos);
+        x = wordX;
+        return true;
+    };
     for (std::uint64_t i = 0; i < count; ++i) {
         const unsigned char b = bytes[i];
         const std::uint64_t pos = base + i;
-        if (b == '\r' || b == '\n') {
-            if (b == '\n' && afterCr_ && pos == openBegin_)
-                openBegin_ = pos + 1; // the LF of a CR LF joins the CR's row
-            else
-                closeRow(pos + 1);
-            afterCr_ = b == '\r';
-            continue;
-        }
-        afterCr_ = false;
-        if (b == ' ' || b == '\t') {
-            if (pos - openBegin_ >= kMaxRowBytes)
-                breakBefore(pos, 0, params); // blanks may hang, so only the byte limit breaks
-            x_ += AdvanceAt(params.glyphs, b, x_);
-            breakPos_ = pos + 1;
-            breakX_ = x_;
-            continue;
+        if (b <= ' ') {
+            if (b == '\r' || b == '\n') {
+                if (b == '\n' && afterCr && pos == open)
+                    open = pos + 1; // the LF of a CR LF joins the CR's row
+                else
+                    closeRow(pos + 1);
+                afterCr = b == '\r';
+                continue;
+            }
+            if (b == ' ' || b == '\t') {
+                // Blanks may pass the width; only the byte limit breaks before one.
+                if (pos - open >= kMaxRowBytes && !breakAtBlank())
+                    closeRow(pos);
+                x += AdvanceAt(params.glyphs, b, x);
+                breakPos = pos + 1;
+                breakX = x;
+                afterCr = false;
+                continue;
+            }
         }
         const std::int64_t advance = params.glyphs.advance[b];
-        if ((x_ + advance > params.width && pos > openBegin_) || pos - openBegin_ >= kMaxRowBytes)
-            breakBefore(pos, advance, params);
-        x_ += advance;
+        const auto overflows = [&] {
+            return (x + advance > width && pos > open) || pos - open >= kMaxRowBytes;
+        };
+        if (overflows() && (!breakAtBlank() || overflows()))
+            closeRow(pos); // no blank to break at, or a word wider than the row
+        x += advance;
+        afterCr = false;
     }
     end_ = base + count;
-}
-
-void WrapLayout::breakBefore(std::uint64_t pos, std::int64_t advance, const WrapParams& params) {
-    if (breakPos_ > openBegin_) {
-        // Bytes after the last blank are one word without tabs, so they keep their widths.
-        const std::int64_t wordX = x_ - breakX_;
-        closeRow(breakPos_);
-        x_ = wordX;
-        if (x_ + advance <= params.width || pos == openBegin_)
-            return;
-    }
-    closeRow(pos);
-}
-
-void WrapLayout::closeRow(std::uint64_t nextBegin) {
-    rows_.push_back(openBegin_);
-    openBegin_ = nextBegin;
-    x_ = 0;
-    breakPos_ = nextBegin;
+    x_ = x;
+    openBegin_ = open;
+    breakPos_ = breakPos;
+    breakX_ = breakX;
+    afterCr_ = afterCr;
 }

@@ -53,8 +53,6 @@ class WrapLayout {
 
   private:
     void wrapSpan(const unsigned char* bytes, std::uint64_t count, const WrapParams& params);
-    void breakBefore(std::uint64_t pos, std::int64_t advance, const WrapParams& params);
-    void closeRow(std::uint64_t nextBegin);
 
     std::uint64_t begin_;
     std::uint64_t end_;
