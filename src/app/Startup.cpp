@@ -9,6 +9,7 @@
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
 #include "storage/SettingsStore.h"
+#include "ui/Appearance.h"
 #include "ui/ConnectPicture.h"
 #include "ui/ControlHandlers.h"
 #include "ui/ControlTable.h"
@@ -25,6 +26,7 @@ void BindHandlers() {
     BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
     BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
     BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
+    BindControlHandler(FontButton, BindKind::Any, ChooseTextFont);
     BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
     BindTimerHandler(ReceiveTick);
 }
