@@ -164,8 +164,6 @@ TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
     seen.clear();
     BindControlHandler(BaudCombo, BindKind::ChangeOnly, [] { seen.push_back(GetText(BaudCombo)); });
     BindControlHandler(ClearButton, BindKind::Any, [] { seen.push_back("clear"); });
-    AddItem(BaudCombo, "9600");
-    AddItem(BaudCombo, "19200");
     EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
     showAndActivate();
 
@@ -173,7 +171,8 @@ TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
     edit->setFocus();
     QTest::keyClicks(edit, "96");
     EXPECT_EQ(seen, (std::vector<std::string>{"9", "96"})) << "a change on every keystroke";
-    window()->combo(BaudCombo)->setCurrentIndex(1); // as a pick from the list does
+    QComboBox* rates = window()->combo(BaudCombo);
+    rates->setCurrentIndex(rates->findText("19200")); // as a pick from the list does
     EXPECT_EQ(seen.back(), "19200");
 
     QTest::mouseClick(control(ClearButton), Qt::LeftButton);
