@@ -28,7 +28,7 @@ bool WrapLayout::wrapUntil(const ByteStore& text, const WrapParams& params, std:
 }
 
 // The loop a re-wrap of the whole text spends its time in: the state is kept in locals, and a
-// byte that fits on the row costs one table look-up and two comparisons.
+// byte that fits on the row costs a table look-up and a few comparisons.
 void WrapLayout::wrapSpan(const unsigned char* bytes, std::uint64_t count,
                           const WrapParams& params) {
     const std::uint64_t base = end_;

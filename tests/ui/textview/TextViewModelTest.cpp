@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 
@@ -120,6 +121,27 @@ TEST(TextViewModel, LargeRewrapShowsTheEndFirstAndEndsLikeAFreshWrap) {
     SetColumns(fresh, 17);
     fresh.append(text + "AA BB ");
     EXPECT_EQ(Rows(model), Rows(fresh));
+}
+
+TEST(TextViewModel, ARewrapStartsTheEndAtALineStartWhenOneIsNear) {
+    std::string text;
+    for (int line = 0; text.size() < 700000; ++line)
+        text += "line " + std::to_string(line) + " of some text\r\n";
+    TextViewModel model;
+    SetColumns(model, 40);
+    model.append(text);
+    model.setWidth(70);
+    ASSERT_TRUE(model.rewrapping());
+    TextViewModel fresh;
+    SetColumns(fresh, 7);
+    fresh.append(text);
+    // From a line start the end's rows are already the final ones.
+    const std::vector<std::string> during = Rows(model);
+    const std::vector<std::string> final = Rows(fresh);
+    ASSERT_GT(during.size(), 100u);
+    EXPECT_TRUE(std::equal(during.end() - 100, during.end(), final.end() - 100));
+    FinishRewrap(model);
+    EXPECT_EQ(Rows(model), final);
 }
 
 TEST(TextViewModel, RowsDuringARewrapCoverTheirBytesInOrder) {
