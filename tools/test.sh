@@ -18,3 +18,6 @@ run_suite() {
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-asan -DCOMTERM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+# Every fuzz target for a minute; any finding fails the run.
+tools/fuzz.sh 60
