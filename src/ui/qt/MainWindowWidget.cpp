@@ -12,6 +12,7 @@
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/EventDispatch.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
 #include "ui/qt/TransparencySpinBox.h"
 #include "ui/qt/ViewSplitterWidget.h"
@@ -72,6 +73,13 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
         if (spec.kind == ControlKind::DropDownCombo) {
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // The text typed is the rate used: completing it to a list entry would show
+            // another rate than the one just opened.
+            combo->setCompleter(nullptr);
+            // Enter or leaving the field would pick the entry matching the text, a change
+            // that reopens the port, even while the window is being destroyed.
+            disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+            disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
             connect(combo->lineEdit(), &QLineEdit::textEdited,
                     [id] { RaiseControlEvent(id, ControlEventKind::Change); });
         }
@@ -99,14 +107,8 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
                 [id] { RaiseControlEvent(id, ControlEventKind::Click); });
         return button;
     }
-    case ControlKind::ReadOnlyText: {
-        auto* view = new QPlainTextEdit(this);
-        view->setReadOnly(true);
-        view->setUndoRedoEnabled(false);
-        view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        view->setTabChangesFocus(true);
-        return view;
-    }
+    case ControlKind::ReadOnlyText:
+        return new ReceiveViewWidget(this);
     case ControlKind::EditableText:
         return new SendEditorWidget(this);
     case ControlKind::Splitter: {
@@ -127,8 +129,8 @@ QComboBox* MainWindowWidget::combo(ControlId id) const {
 QSpinBox* MainWindowWidget::spin() const {
     return static_cast<QSpinBox*>(controls_[TransparencySpin]);
 }
-QPlainTextEdit* MainWindowWidget::receiveView() const {
-    return static_cast<QPlainTextEdit*>(controls_[ReceiveView]);
+ReceiveViewWidget* MainWindowWidget::receiveView() const {
+    return static_cast<ReceiveViewWidget*>(controls_[ReceiveView]);
 }
 SendEditorWidget* MainWindowWidget::sendEditor() const {
     return static_cast<SendEditorWidget*>(controls_[SendEditor]);

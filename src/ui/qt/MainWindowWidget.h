@@ -10,7 +10,7 @@
 class ConnectButtonWidget;
 class QComboBox;
 class QSpinBox;
-class QPlainTextEdit;
+class ReceiveViewWidget;
 class SendEditorWidget;
 class ViewSplitterWidget;
 
@@ -23,7 +23,7 @@ class MainWindowWidget : public QWidget {
     ConnectButtonWidget* connectButton() const;
     QComboBox* combo(ControlId id) const;
     QSpinBox* spin() const;
-    QPlainTextEdit* receiveView() const;
+    ReceiveViewWidget* receiveView() const;
     SendEditorWidget* sendEditor() const;
     ViewSplitterWidget* splitter() const;
     QButtonGroup* optionGroup() const { return optionGroup_; }

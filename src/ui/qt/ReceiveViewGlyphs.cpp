@@ -29,11 +29,3 @@ GlyphAdvances MeasureGlyphs(const QFont& drawingFont) {
     glyphs.tabStop = 8 * glyphs.advance[' '];
     return glyphs;
 }
-
-QString Cp1251ToQString(std::string_view bytes) {
-    QString result(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = result.data();
-    for (const char c : bytes)
-        *out++ = QChar(kCp1251ToUnicode[static_cast<unsigned char>(c)]);
-    return result;
-}

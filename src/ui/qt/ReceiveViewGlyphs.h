@@ -2,8 +2,6 @@
 // What the receive view needs from a Qt font for Windows-1251 bytes.
 
 #include <QFont>
-#include <QString>
-#include <string_view>
 
 #include "ui/textview/GlyphAdvances.h"
 
@@ -18,4 +16,3 @@ QFont ViewDrawingFont(const QFont& font);
 GlyphAdvances MeasureGlyphs(const QFont& drawingFont);
 // Control characters are not drawn.
 bool IsShownByte(unsigned char b);
-QString Cp1251ToQString(std::string_view bytes);

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 
 #include "ui/Cp1251.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewGlyphs.h"
 #include "ui/textview/RowMeasure.h"
 
@@ -77,7 +78,7 @@ void ReceiveViewWidget::selectAll() {
 
 void ReceiveViewWidget::copy() const {
     if (!model_.selection().empty())
-        QApplication::clipboard()->setText(Cp1251ToQString(model_.selectedText()));
+        QApplication::clipboard()->setText(ToQString(model_.selectedText()));
 }
 
 // ---- Layout ----

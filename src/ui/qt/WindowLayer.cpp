@@ -20,6 +20,7 @@
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
 #include "ui/qt/ViewSplitterWidget.h"
 #include "ui/Window.h"
@@ -155,6 +156,8 @@ std::string GetText(ControlId id) {
         return FromQString(button->text());
     if (auto* spin = qobject_cast<QSpinBox*>(control))
         return FromQString(spin->text());
+    if (auto* view = qobject_cast<ReceiveViewWidget*>(control))
+        return view->text();
     if (auto* edit = qobject_cast<QPlainTextEdit*>(control)) {
         QString text = edit->document()->toRawText();
         text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
@@ -191,7 +194,10 @@ void SetText(ControlId id, const std::string& text) {
         button->setText(Utf16(text));
     else if (auto* spin = qobject_cast<QSpinBox*>(control))
         spin->setValue(Utf16(text).toInt());
-    else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+    else if (auto* view = qobject_cast<ReceiveViewWidget*>(control)) {
+        view->clear();
+        view->appendText(text);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
         edit->setPlainText(Utf16(text));
 }
 
@@ -235,12 +241,8 @@ void SetSplitterMinimumSizes(int upper, int lower) {
 }
 
 void AppendToView(ControlId id, const std::string& text) {
-    auto* edit = qobject_cast<QPlainTextEdit*>(window->control(id));
-    QTextCursor cursor(edit->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(Utf16(text));
-    edit->setTextCursor(cursor);
-    edit->ensureCursorVisible();
+    if (auto* view = qobject_cast<ReceiveViewWidget*>(window->control(id)))
+        view->appendText(text);
 }
 
 WindowPlacement GetWindowPlacement() {
