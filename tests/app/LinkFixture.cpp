@@ -1,0 +1,161 @@
+#include "LinkFixture.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "serial/ConnectionControl.h"
+#include "serial/LineSender.h"
+#include "serial/ReceivePump.h"
+#include "serial/SerialPort.h"
+#include "storage/ReceiveLog.h"
+#include "ui/ControlHandlers.h"
+#include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/QtText.h"
+#include "ui/qt/SendEditorWidget.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ComName(int number) {
+    return "COM" + std::to_string(number);
+}
+
+} // namespace
+
+std::string Cp1251(const char16_t* text) {
+    return FromQString(QString::fromUtf16(text));
+}
+
+bool DeviceIsFree(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0)
+        close(fd);
+    return locked;
+}
+
+MessageBoxCatcher::MessageBoxCatcher() {
+    // A message box runs its own event loop; this timer fires inside it.
+    poll_.setInterval(20);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { answer(); });
+    poll_.start();
+}
+
+void MessageBoxCatcher::answer() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (!box || !box->isVisible())
+            continue;
+        texts.push_back(box->text());
+        titles.push_back(box->windowTitle());
+        box->button(QMessageBox::Ok)->click();
+    }
+}
+
+void LinkTest::SetUp() {
+    WindowTest::SetUp();
+    boxes = std::make_unique<MessageBoxCatcher>();
+    std::string name = (std::filesystem::temp_directory_path() / "comterm-link-XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir = name;
+    std::filesystem::create_directory(dir / "ports");
+    previousDirectory_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+
+    // The same bindings as start-up makes.
+    BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnection);
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, ToggleConnection);
+    BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
+    BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
+    BindTimerHandler(ReceiveTick);
+    InstallSendEditorHook(SendEditorHook);
+    showAndActivate();
+}
+
+void LinkTest::TearDown() {
+    SerialPort::Close();
+    CloseLog();
+    WindowTest::TearDown();
+    boxes.reset();
+    peers.clear();
+    if (!previousDirectory_.empty())
+        std::filesystem::current_path(previousDirectory_);
+    if (!dir.empty())
+        std::filesystem::remove_all(dir);
+}
+
+PtyPeer& LinkTest::linkPort(int number) {
+    peers.push_back(std::make_unique<PtyPeer>());
+    std::filesystem::create_symlink(peers.back()->path, dir / "ports" / ComName(number));
+    return *peers.back();
+}
+
+void LinkTest::linkMissingPort(int number) {
+    std::filesystem::create_symlink(dir / "no-such-device", dir / "ports" / ComName(number));
+}
+
+ConnectButtonWidget* LinkTest::button() const {
+    return window()->connectButton();
+}
+
+QComboBox* LinkTest::portCombo() const {
+    return window()->combo(PortCombo);
+}
+
+QComboBox* LinkTest::baudCombo() const {
+    return window()->combo(BaudCombo);
+}
+
+QLineEdit* LinkTest::baudEdit() const {
+    return baudCombo()->lineEdit();
+}
+
+SendEditorWidget* LinkTest::editor() const {
+    return window()->sendEditor();
+}
+
+void LinkTest::choosePort(int number) {
+    portCombo()->setCurrentIndex(number - 1);
+}
+
+void LinkTest::clickOn(ControlId id) {
+    QTest::mouseClick(control(id), Qt::LeftButton);
+}
+
+void LinkTest::connectTo(int number, const std::string& baudText) {
+    SetText(BaudCombo, baudText);
+    choosePort(number);
+    clickOn(ConnectButton);
+}
+
+void LinkTest::sendFromPeer(PtyPeer& peer, const std::string& bytes) {
+    peer.Send(bytes);
+    // The device side shares its input queue with the port's descriptor.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    int waiting = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (ioctl(peer.device, FIONREAD, &waiting) == 0 &&
+            waiting >= static_cast<int>(bytes.size()))
+            return;
+        QTest::qSleep(2);
+    }
+    FAIL() << "only " << waiting << " of " << bytes.size() << " bytes arrived";
+}
+
+void LinkTest::tick(int count) {
+    for (int i = 0; i < count; ++i)
+        ReceiveTick();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The real window with its handlers bound as at start-up, in a scratch current directory whose
+// ports/ folder links COM names to pseudo-terminals. Ticks run only when a test calls them.
+
+#include <filesystem>
+#include <memory>
+#include <QString>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "PtyPeer.h"
+#include "WindowFixture.h"
+
+class QComboBox;
+class QLineEdit;
+class ConnectButtonWidget;
+class SendEditorWidget;
+
+// Windows-1251 bytes of a text written in the source as UTF-16.
+std::string Cp1251(const char16_t* text);
+
+// Whether a cooperating program could lock the device now, that is nobody holds it.
+bool DeviceIsFree(const std::string& path);
+
+// Answers every message box that opens while it lives, keeping what each one said.
+class MessageBoxCatcher {
+  public:
+    MessageBoxCatcher();
+    std::vector<QString> texts;
+    std::vector<QString> titles;
+
+  private:
+    void answer();
+    QTimer poll_;
+};
+
+class LinkTest : public WindowTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A pseudo-terminal reached as ports/COM<number>.
+    PtyPeer& linkPort(int number);
+    // ports/COM<number> pointing at nothing.
+    void linkMissingPort(int number);
+
+    ConnectButtonWidget* button() const;
+    QComboBox* portCombo() const;
+    QComboBox* baudCombo() const;
+    QLineEdit* baudEdit() const;
+    SendEditorWidget* editor() const;
+
+    // What the user does: pick an entry, click a control.
+    void choosePort(int number);
+    void clickOn(ControlId id);
+    // Picks the port, puts the rate into the baud text and clicks ConnectButton.
+    void connectTo(int number, const std::string& baudText = "9600");
+
+    // The peer sends; returns once the bytes wait at the port.
+    void sendFromPeer(PtyPeer& peer, const std::string& bytes);
+    void tick(int count = 1);
+
+    std::filesystem::path dir;
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    // Always there, so that a message box never leaves a test waiting for a user.
+    std::unique_ptr<MessageBoxCatcher> boxes;
+
+  private:
+    std::filesystem::path previousDirectory_;
+};
