@@ -1,0 +1,152 @@
+// Received bytes shown in ReceiveView in the chosen format, one tick at a time, and logged.
+
+#include "app/TerminalState.h"
+#include "LinkFixture.h"
+#include "ScratchDirectory.h"
+#include "serial/SerialPort.h"
+#include "ui/qt/QtText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReceivePumpTest : public LinkTest {
+  protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        peer = &linkPort(5);
+        connectTo(5);
+        ASSERT_TRUE(SerialPort::IsOpen());
+    }
+
+    void chooseMode(ControlId option) {
+        clickOn(option);
+        ASSERT_TRUE(IsChecked(option));
+    }
+
+    void logOn() {
+        SetChecked(LogCheck, true);
+        terminal.LogFlag = 1;
+    }
+
+    // What the view gains from one tick after the peer sends the bytes.
+    std::string shownFor(const std::string& bytes) {
+        const std::string before = GetText(ReceiveView);
+        sendFromPeer(*peer, bytes);
+        tick();
+        const std::string after = GetText(ReceiveView);
+        EXPECT_EQ(after.substr(0, before.size()), before) << "text only ever added at the end";
+        return after.size() < before.size() ? "<shrank>" : after.substr(before.size());
+    }
+
+    std::string logText() const {
+        for (const std::string& name : ListDirectory(dir)) {
+            if (name.ends_with("_Tavik.log"))
+                return ReadBytes(dir / name);
+        }
+        return "<no log>";
+    }
+
+    PtyPeer* peer = nullptr;
+};
+
+TEST_F(ReceivePumpTest, EachModeShowsBytesInItsOwnFormat) {
+    chooseMode(HexOption);
+    EXPECT_EQ(terminal.InputMode, Hex);
+    EXPECT_EQ(shownFor(std::string("\x00\x0A\xFF", 3)), "00 0A FF ");
+    EXPECT_EQ(shownFor("\r\n"), "0D 0A ");
+
+    chooseMode(BinOption);
+    EXPECT_EQ(terminal.InputMode, Bin);
+    EXPECT_EQ(shownFor("\x05\x80"), "00000101 10000000 ");
+    EXPECT_EQ(shownFor(std::string("\x00\x0A", 2)), "00000000 00001010 ");
+
+    chooseMode(CharOption);
+    EXPECT_EQ(terminal.InputMode, Char);
+    EXPECT_EQ(shownFor(std::string("\x41\x00\x42", 3)), "AB");
+    EXPECT_EQ(shownFor("\xC0"), "\xC0");
+    EXPECT_EQ(ToQString(GetText(ReceiveView)).back(), QChar(0x0410)) << "Cyrillic capital A";
+    EXPECT_EQ(shownFor("\x01\x11\x13\x7F"), "\x01\x11\x13\x7F") << "control bytes handed on";
+}
+
+TEST_F(ReceivePumpTest, OnlyZeroBytesInCharModeTouchNeitherViewNorLog) {
+    logOn();
+    chooseMode(CharOption);
+    EXPECT_EQ(shownFor(std::string(5, '\0')), "");
+    EXPECT_TRUE(ListDirectory(dir) == std::vector<std::string>{"ports"}) << "no log started";
+    EXPECT_EQ(shownFor(std::string("\0Z\0", 3)), "Z");
+    EXPECT_EQ(logText(), "Z");
+}
+
+TEST_F(ReceivePumpTest, ModeSwitchAppliesToBytesReadAfterIt) {
+    chooseMode(CharOption);
+    EXPECT_EQ(shownFor("AB"), "AB");
+    chooseMode(HexOption);
+    EXPECT_EQ(shownFor("CD"), "43 44 ");
+    EXPECT_EQ(GetText(ReceiveView), "AB43 44 ");
+
+    // Bytes that arrived before the switch but are read after it take the new mode.
+    sendFromPeer(*peer, "E");
+    chooseMode(CharOption);
+    tick();
+    EXPECT_EQ(GetText(ReceiveView), "AB43 44 E");
+}
+
+TEST_F(ReceivePumpTest, ModeOutsideTheThreeConsumesBytesAndShowsNothing) {
+    logOn();
+    chooseMode(HexOption);
+    terminal.InputMode = 5;
+    EXPECT_EQ(shownFor("xyz"), "");
+    EXPECT_EQ(SerialPort::BytesWaiting(), 0) << "the bytes were taken";
+    EXPECT_TRUE(ListDirectory(dir) == std::vector<std::string>{"ports"});
+
+    chooseMode(HexOption);
+    EXPECT_EQ(shownFor("1"), "31 ");
+    EXPECT_EQ(GetText(ReceiveView), "31 ");
+    EXPECT_EQ(logText(), "31 ");
+}
+
+TEST_F(ReceivePumpTest, EveryWaitingByteIsShownInOneTick) {
+    std::string bytes;
+    std::string expected;
+    const char digits[] = "0123456789ABCDEF";
+    for (int i = 0; i < 2000; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(i * 7);
+        bytes.push_back(static_cast<char>(byte));
+        expected += {digits[byte >> 4], digits[byte & 15], ' '};
+    }
+    EXPECT_EQ(shownFor(bytes), expected);
+    EXPECT_EQ(shownFor(""), "") << "a tick with nothing waiting adds nothing";
+}
+
+TEST_F(ReceivePumpTest, LogHoldsWhatTheViewGotTickByTickAndClearEmptiesOnlyTheView) {
+    logOn();
+    std::string shown;
+    chooseMode(CharOption);
+    shown += shownFor("Hello\r\n");
+    EXPECT_EQ(logText(), shown);
+    shown += shownFor("\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(logText(), shown);
+    chooseMode(HexOption);
+    shown += shownFor("\r\n");
+    EXPECT_EQ(logText(), shown);
+    EXPECT_EQ(shown, "Hello\r\n\xCF\xF0\xE8\xE2\xE5\xF2"
+                     "0D 0A ");
+
+    // Logging off: the view goes on, the log does not.
+    SetChecked(LogCheck, false);
+    terminal.LogFlag = 0;
+    EXPECT_EQ(shownFor("!"), "21 ");
+    EXPECT_EQ(logText(), shown);
+    logOn();
+
+    clickOn(ClearButton);
+    EXPECT_EQ(GetText(ReceiveView), "");
+    EXPECT_EQ(logText(), shown);
+    EXPECT_EQ(terminal.InputMode, Hex);
+    EXPECT_EQ(shownFor("?"), "3F ");
+    EXPECT_EQ(GetText(ReceiveView), "3F ");
+    EXPECT_EQ(logText(), shown + "3F ");
+}
+
+} // namespace
