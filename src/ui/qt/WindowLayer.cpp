@@ -50,6 +50,12 @@ void Queue(const WindowEvent& event) {
         pending.push_back(event);
 }
 
+void ForgetBindings() {
+    for (Binding& binding : bindings)
+        binding = {};
+    timerHandler = nullptr;
+}
+
 QString Utf16(const std::string& cp1251) {
     return ToQString(cp1251);
 }
@@ -79,14 +85,13 @@ void RaiseWindowEvent(EventType type) {
 
 void CreateMainWindow() {
     pending.clear();
-    for (Binding& binding : bindings)
-        binding = {};
-    timerHandler = nullptr;
+    ForgetBindings();
     window = std::make_unique<MainWindowWidget>();
     pending.clear(); // creation is the program's own doing
 }
 
 void DestroyMainWindow() {
+    ForgetBindings(); // nothing the dying widgets report may reach the program any more
     timer.reset();
     window.reset();
     pending.clear();
