@@ -3,15 +3,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-packages.sh
-cmake -S . -B build -DCOMTERM_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target comterm demo-device
-
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "comterm needs a display: none is set here. Run it on a virtual one with" \
-         "'xvfb-run -a tools/run.sh', or log in to a desktop and run tools/run.sh there."
+    echo "comterm needs a display and none is set here: on a desktop session run tools/run.sh;" \
+         "to try it on a virtual screen: tools/install-packages.sh && xvfb-run -a tools/run.sh"
     exit 1
 fi
+
+tools/install-packages.sh
+cmake -S . -B build >/dev/null
+cmake --build build -j"$(nproc)" --target comterm demo-device
 
 build/demo-device build/ports/COM256 &
 demo=$!

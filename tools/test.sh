@@ -10,7 +10,7 @@ jobs=$(nproc)
 run_suite() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCOMTERM_WERROR=ON "$@" >/dev/null
+    cmake -S . -B "$dir" -DCOMTERM_TESTS=ON -DCOMTERM_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j"$jobs"
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" -j"$jobs" --output-on-failure
 }
