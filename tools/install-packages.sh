@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev fonts-liberation2
     libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils
+    xvfb xdotool x11-utils libx11-dev
     clang libclang-rt-14-dev
 )
 

@@ -1,0 +1,275 @@
+#include "E2eFixture.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+std::string SettingsValues::Text() const {
+    std::string text;
+    auto line = [&](const std::string& key, const std::string& value) {
+        text += key + " = " + value + "\r\n";
+    };
+    line("Port", port);
+    line("Bauds", bauds);
+    line("InMode", std::to_string(inMode));
+    line("WinState", std::to_string(winState));
+    line("Pos", std::to_string(pos));
+    line("Log", std::to_string(log));
+    line("nLog", std::to_string(nLog));
+    line("Transparent", std::to_string(transparent));
+    line("AutoConnect", std::to_string(autoConnect));
+    text += "[Font]\r\n";
+    line("Name", fontName);
+    line("Size", std::to_string(fontSize));
+    line("Style", std::to_string(fontStyle));
+    line("Color", std::to_string(fontColor));
+    text += "[Window]\r\n";
+    line("x", std::to_string(x));
+    line("y", std::to_string(y));
+    line("w", std::to_string(w));
+    line("h", std::to_string(h));
+    return text;
+}
+
+std::string Cp1251(const std::string& utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            bytes += static_cast<char>(lead);
+            continue;
+        }
+        const unsigned code =
+            ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+        if (code >= 0x410 && code <= 0x44F)
+            bytes += static_cast<char>(0xC0 + (code - 0x410));
+        else if (code == 0x401)
+            bytes += '\xA8';
+        else if (code == 0x451)
+            bytes += '\xB8';
+        else
+            throw std::invalid_argument("no Windows-1251 byte in this test's table");
+    }
+    return bytes;
+}
+
+std::string HexText(const std::string& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += kDigits[b >> 4];
+        text += kDigits[b & 15];
+        text += ' ';
+    }
+    return text;
+}
+
+std::string BinText(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        for (int bit = 7; bit >= 0; --bit)
+            text += (b >> bit) & 1 ? '1' : '0';
+        text += ' ';
+    }
+    return text;
+}
+
+int WaitingOnDevice(const PtyPeer& peer) {
+    int waiting = 0;
+    return ioctl(peer.device, FIONREAD, &waiting) == 0 ? waiting : -1;
+}
+
+bool WaitConsumed(const PtyPeer& peer, std::chrono::milliseconds timeout) {
+    // Bytes pass through the kernel's flip buffer before they are counted, so a single zero
+    // can come too early; 100 ms of zeros is more than that hand-over takes.
+    auto zeroSince = std::chrono::steady_clock::now();
+    bool zero = false;
+    return PollUntil(
+        [&] {
+            const auto now = std::chrono::steady_clock::now();
+            if (WaitingOnDevice(peer) != 0) {
+                zero = false;
+                return false;
+            }
+            if (!zero) {
+                zero = true;
+                zeroSince = now;
+            }
+            return now - zeroSince >= 100ms;
+        },
+        timeout, 5ms);
+}
+
+std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
+                           std::chrono::milliseconds timeout) {
+    return peer.Receive(count, timeout);
+}
+
+void ComtermE2e::SetUp() {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    run = fs::path(COMTERM_E2E_RUNS) / (std::string(test->test_suite_name()) + "." + test->name() +
+                                        "." + std::to_string(getpid()));
+    fs::remove_all(run);
+    fs::create_directories(run / "home");
+    server = std::make_unique<XServer>();
+    x = std::make_unique<XClient>(server->display());
+    x->AddRussianLetters();
+    input = std::make_unique<UserInput>(server->display());
+    program = std::make_unique<ProgramDirectory>(run / "program", COMTERM_BINARY);
+}
+
+void ComtermE2e::TearDown() {
+    if (process && process->Running()) {
+        ADD_FAILURE() << "comterm was still running at the end of the test; killed";
+        process.reset();
+    }
+    process.reset();
+    x.reset();
+    server.reset();
+    if (HasFailure()) {
+        std::cout << "Kept for inspection: " << run << " (program output: " << run / "output.txt"
+                  << ")\n";
+        return;
+    }
+    std::error_code ignored;
+    fs::permissions(program->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(run, ignored);
+}
+
+void ComtermE2e::Launch(std::optional<uid_t> user) {
+    LaunchOptions options;
+    options.display = server->display();
+    options.output = run / "output.txt";
+    options.home = run / "home";
+    options.user = user;
+    if (user)
+        fs::permissions(run / "home", fs::perms::all);
+    process = std::make_unique<RunningProgram>(program->binary(), options);
+    const bool shown = PollUntil(
+        [&] {
+            for (XWindowId candidate : x->TopLevelWindows(process->pid())) {
+                const std::string title = x->Title(candidate);
+                if (title == kTitleClosed || title == kTitleOpen || title == kTitleOpenFailed) {
+                    window = candidate;
+                    return true;
+                }
+            }
+            return !process->Running();
+        },
+        60s, 20ms);
+    ASSERT_TRUE(shown && window != 0) << "the main window did not appear; program output:\n"
+                                      << ProgramOutput();
+    // The first ping is answered once the program has come to its event loop.
+    ASSERT_TRUE(x->Ping(window, 30s)) << "the window does not answer";
+}
+
+int ComtermE2e::CloseWindow() {
+    x->RequestClose(window);
+    const std::optional<int> status = process->WaitExit(30s);
+    EXPECT_TRUE(status.has_value()) << "comterm did not exit after the close request";
+    const std::string output = ProgramOutput();
+    EXPECT_EQ(output.find("AddressSanitizer"), std::string::npos) << output;
+    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
+    EXPECT_EQ(process->TermSignal(), 0) << "ended by signal; output:\n" << output;
+    return status.value_or(-1);
+}
+
+std::string ComtermE2e::ProgramOutput() const {
+    return ReadFileBytes(run / "output.txt");
+}
+
+WindowGeometry ComtermE2e::Geometry() {
+    const std::optional<WindowGeometry> geometry = x->Geometry(window);
+    if (!geometry)
+        throw std::runtime_error("the main window has gone");
+    return *geometry;
+}
+
+void ComtermE2e::ClickAt(Point client) {
+    const WindowGeometry at = Geometry();
+    input->Click(at.x + client.x, at.y + client.y);
+}
+
+void ComtermE2e::ClickSendEditor() {
+    // The editor fills the bottom of the splitter, which ends 4 pixels above the window's edge.
+    const WindowGeometry at = Geometry();
+    input->Click(at.x + 60, at.y + at.height - 14);
+}
+
+void ComtermE2e::TypeLine(const std::string& utf8) {
+    if (!utf8.empty())
+        input->Type(utf8);
+    input->Key("Return");
+}
+
+void ComtermE2e::ChoosePort(const std::string& name) {
+    ClickAt(At::Port);
+    // The list opens as a popup that takes the keys; typing selects the first entry so named.
+    Sync();
+    input->Type(name);
+    input->Key("Return");
+    Sync();
+}
+
+std::string ComtermE2e::Title() {
+    return x->Title(window);
+}
+
+bool ComtermE2e::WaitForTitle(const std::string& title, std::chrono::milliseconds timeout) {
+    return PollUntil([&] { return Title() == title; }, timeout);
+}
+
+void ComtermE2e::Sync() {
+    ASSERT_TRUE(x->Ping(window, 20s)) << "the window did not answer within 20 s";
+}
+
+std::vector<XWindowId> ComtermE2e::Dialogs() {
+    std::vector<XWindowId> dialogs;
+    for (XWindowId candidate : x->TopLevelWindows(process->pid())) {
+        if (candidate != window)
+            dialogs.push_back(candidate);
+    }
+    return dialogs;
+}
+
+std::optional<XWindowId> ComtermE2e::WaitForDialog(std::chrono::milliseconds timeout) {
+    std::optional<XWindowId> found;
+    PollUntil(
+        [&] {
+            const std::vector<XWindowId> dialogs = Dialogs();
+            if (!dialogs.empty())
+                found = dialogs.front();
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+void ComtermE2e::DismissDialog(XWindowId dialog) {
+    input->Focus(dialog);
+    input->Key("Return");
+    EXPECT_TRUE(PollUntil([&] { return Dialogs().empty(); }, 10s)) << "the dialog stayed open";
+}
+
+void ComtermE2e::Connect() {
+    ClickAt(At::Connect);
+    ASSERT_TRUE(WaitForTitle(kTitleOpen)) << "title: " << Title();
+}
+
+std::optional<fs::path> ComtermE2e::SingleLog() {
+    const std::vector<fs::path> logs = program->LogFiles();
+    if (logs.size() != 1)
+        return std::nullopt;
+    return logs.front();
+}
+
+bool ComtermE2e::WaitForLog(const std::string& bytes, std::chrono::milliseconds timeout) {
+    return PollUntil(
+        [&] {
+            const std::optional<fs::path> log = SingleLog();
+            return log && ReadFileBytes(*log) == bytes;
+        },
+        timeout);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The built comterm in a program directory of its own, on a private X server, with a
+// pseudo-terminal as its port, driven from outside as a user would.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "ProgramRun.h"
+#include "PtyPeer.h"
+#include "UserInput.h"
+#include "XSession.h"
+
+using namespace std::chrono_literals;
+
+inline const std::string kTitleClosed = "Порт закрыт";
+inline const std::string kTitleOpen = "Порт открыт";
+inline const std::string kTitleOpenFailed = "Ошибка при открытии порта";
+
+// Points inside each control, in the window's client area.
+struct Point {
+    int x;
+    int y;
+};
+namespace At {
+constexpr Point AutoConnect{20, 12};
+constexpr Point Connect{52, 30};
+constexpr Point Port{132, 30};
+constexpr Point BaudText{115, 53};
+constexpr Point Hex{178, 44};
+constexpr Point Char{178, 60};
+constexpr Point Bin{178, 28};
+constexpr Point Log{176, 12};
+constexpr Point OnTop{108, 12};
+constexpr Point NewDate{220, 12};
+constexpr Point Spin{240, 30};
+constexpr Point Clear{52, 54};
+} // namespace At
+
+// The settings file as the program writes it at exit; the defaults are those of a first start.
+struct SettingsValues {
+    std::string port;
+    std::string bauds = "9600";
+    int inMode = 1;
+    int winState = 1;
+    int pos = 92;
+    int log = 0;
+    int nLog = 0;
+    int transparent = 255;
+    int autoConnect = 0;
+    std::string fontName = "Courier";
+    int fontSize = 12;
+    int fontStyle = 0;
+    int fontColor = 0;
+    int x = 100;
+    int y = 100;
+    int w = 420;
+    int h = 304;
+
+    // The nineteen lines, each ending in CR LF.
+    std::string Text() const;
+};
+
+template <class Condition>
+bool PollUntil(Condition done, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds interval = 10ms) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(interval);
+    }
+}
+
+// Windows-1251 bytes of UTF-8 text holding ASCII and Russian letters only.
+std::string Cp1251(const std::string& utf8);
+std::string HexText(const std::string& bytes);
+std::string BinText(const std::string& bytes);
+// Bytes waiting for the program on the pty's device side.
+int WaitingOnDevice(const PtyPeer& peer);
+// True once the program has taken every byte the peer wrote: none waits for 100 ms on end.
+bool WaitConsumed(const PtyPeer& peer, std::chrono::milliseconds timeout);
+// Everything the peer receives until the timeout, or until count bytes have come.
+std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
+                           std::chrono::milliseconds timeout);
+
+class ComtermE2e : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program and waits for its window; as another user when given.
+    void Launch(std::optional<uid_t> user = std::nullopt);
+    // Closes the window as a window manager's close box does and waits for the process to
+    // end; its exit status, or -1 when it ended otherwise or not in time.
+    int CloseWindow();
+    // The program's output so far (Qt warnings, sanitizer reports).
+    std::string ProgramOutput() const;
+
+    WindowGeometry Geometry();
+    void ClickAt(Point client);
+    void ClickSendEditor();
+    // Types a line into the send editor (already focused) and presses Enter.
+    void TypeLine(const std::string& utf8);
+    // Picks an entry of the port list by opening it and typing the entry's name.
+    void ChoosePort(const std::string& name);
+    std::string Title();
+    bool WaitForTitle(const std::string& title, std::chrono::milliseconds timeout = 10s);
+    // Returns once the program has handled every input event sent before it.
+    void Sync();
+    // Top-level windows of the program other than the main window (message boxes, dialogs).
+    std::vector<XWindowId> Dialogs();
+    std::optional<XWindowId> WaitForDialog(std::chrono::milliseconds timeout = 10s);
+    // Presses OK (Enter) in a message box and waits until it has gone.
+    void DismissDialog(XWindowId dialog);
+    // Connects with the Connect button and expects the port open.
+    void Connect();
+    // The only log file of the program directory, when there is exactly one.
+    std::optional<fs::path> SingleLog();
+    bool WaitForLog(const std::string& bytes, std::chrono::milliseconds timeout = 10s);
+
+    fs::path run;
+    std::unique_ptr<XServer> server;
+    std::unique_ptr<XClient> x;
+    std::unique_ptr<UserInput> input;
+    std::unique_ptr<ProgramDirectory> program;
+    std::unique_ptr<RunningProgram> process;
+    XWindowId window = 0;
+};

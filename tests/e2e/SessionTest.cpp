@@ -1,0 +1,159 @@
+// A user's sessions with the program: connecting, the display modes, sending lines, logging.
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "E2eFixture.h"
+#include "PeerLineSettings.h"
+
+namespace {
+
+// True when a program other than the test holds the device open exclusively.
+bool HeldExclusively(const std::string& device) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return true;
+    int exclusive = 0;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+                      (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0);
+    close(fd);
+    return held;
+}
+
+} // namespace
+
+TEST_F(ComtermE2e, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    Launch();
+    EXPECT_EQ(Title(), kTitleClosed);
+    const WindowGeometry first = Geometry();
+    EXPECT_EQ(first.x, 100);
+    EXPECT_EQ(first.y, 100);
+    EXPECT_EQ(first.width, 420);
+    EXPECT_EQ(first.height, 304);
+
+    ChoosePort("COM5");
+    EXPECT_EQ(Title(), kTitleClosed) << "a new choice while disconnected keeps the port closed";
+    EXPECT_FALSE(HeldExclusively(peer.path));
+
+    Connect();
+    EXPECT_TRUE(HeldExclusively(peer.path));
+    const PeerLineSettings line = ReadPeerLineSettings(peer.controller);
+    EXPECT_EQ(line.outputSpeed, 9600u);
+    EXPECT_TRUE(line.eightDataBits);
+    EXPECT_FALSE(line.parity || line.twoStopBits || line.ctsFlowControl);
+
+    ClickAt(At::Connect);
+    ASSERT_TRUE(WaitForTitle(kTitleClosed)) << Title();
+    EXPECT_TRUE(PollUntil([&] { return !HeldExclusively(peer.path); }, 5s));
+
+    Connect();
+    ClickAt(At::Connect);
+    ASSERT_TRUE(WaitForTitle(kTitleClosed)) << Title();
+
+    EXPECT_EQ(CloseWindow(), 0);
+    SettingsValues saved;
+    saved.port = "COM5";
+    EXPECT_EQ(program->ReadSettings(), saved.Text());
+    EXPECT_TRUE(program->LogFiles().empty());
+}
+
+TEST_F(ComtermE2e, EachDisplayModeLogsExactlyWhatItShows) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    settings.log = 1;
+    program->WriteSettings(settings.Text());
+    Launch();
+    Connect();
+
+    // Zero bytes show nothing in the character mode, so they start no log.
+    peer.Send(std::string("\0\0", 2));
+    ASSERT_TRUE(WaitConsumed(peer, 10s));
+    Sync();
+    EXPECT_TRUE(program->LogFiles().empty());
+
+    std::string shown = "AB\r\n\xC0";
+    peer.Send(std::string("A\0B\r\n\xC0", 6));
+    ASSERT_TRUE(WaitForLog(shown)) << "character mode";
+
+    ClickAt(At::Bin);
+    Sync();
+    peer.Send("\x05\x80");
+    shown += "00000101 10000000 ";
+    ASSERT_TRUE(WaitForLog(shown)) << "binary mode";
+
+    ClickAt(At::Clear);
+    ClickAt(At::Hex);
+    Sync();
+    peer.Send(std::string("\x00\x0A\xFF\r", 4));
+    shown += "00 0A FF 0D ";
+    ASSERT_TRUE(WaitForLog(shown)) << "hexadecimal mode; the view's Clear leaves the log alone";
+
+    ClickAt(At::Char);
+    Sync();
+    peer.Send("\xC0\xFF\n");
+    shown += "\xC0\xFF\n";
+    ASSERT_TRUE(WaitForLog(shown)) << "back to characters";
+    ClickAt(At::Hex);
+    Sync();
+
+    EXPECT_EQ(CloseWindow(), 0);
+    settings.inMode = 0;
+    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    const std::optional<fs::path> log = SingleLog();
+    ASSERT_TRUE(log);
+    EXPECT_EQ(ReadFileBytes(*log), shown) << "the log ends with all received text at exit";
+}
+
+TEST_F(ComtermE2e, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    settings.log = 1;
+    program->WriteSettings(settings.Text());
+    Launch();
+
+    // Without a port, Enter only shows why nothing went out.
+    ClickSendEditor();
+    TypeLine("lost");
+    const std::optional<XWindowId> box = WaitForDialog();
+    ASSERT_TRUE(box) << "no message box for Enter without an open port";
+    // The caption is empty; Qt's X11 layer shows the program's name in its place.
+    EXPECT_TRUE(x->Title(*box) == "" || x->Title(*box) == "comterm") << x->Title(*box);
+    EXPECT_EQ(x->TransientFor(*box), window);
+    DismissDialog(*box);
+    EXPECT_EQ(Title(), kTitleClosed);
+
+    Connect();
+    ClickSendEditor();
+    TypeLine("ATZ");
+    EXPECT_EQ(ReceiveAtLeast(peer, 4, 10s), "ATZ\r");
+    TypeLine("ATI");
+    EXPECT_EQ(ReceiveAtLeast(peer, 4, 10s), "ATI\r") << "only the last line goes out";
+    TypeLine(""); // an empty line sends nothing
+    TypeLine("  two  spaces ");
+    EXPECT_EQ(ReceiveAtLeast(peer, 15, 10s), "  two  spaces \r");
+
+    const std::string lines[] = {
+        "Привет, мир",
+        "Съешь же ещё этих мягких французских булок, да выпей чаю",
+        "ЁЖИК В ТУМАНЕ: АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ",
+    };
+    for (const std::string& line : lines) {
+        TypeLine(line);
+        const std::string expected = Cp1251(line) + "\r";
+        EXPECT_EQ(ReceiveAtLeast(peer, expected.size(), 10s), expected) << line;
+    }
+    Sync();
+    EXPECT_TRUE(Dialogs().empty());
+    EXPECT_EQ(peer.Drain(), "") << "nothing more went out";
+    EXPECT_TRUE(program->LogFiles().empty()) << "sent text is not logged";
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_EQ(program->ReadSettings(), settings.Text());
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The keyboard and mouse of a user, through xdotool and the server's test extension.
+
+#include <string>
+#include <vector>
+
+class UserInput {
+  public:
+    explicit UserInput(std::string display) : display_(std::move(display)) {}
+
+    // A left click at a point of the screen.
+    void Click(int x, int y) const;
+    // Press at one point, move to another, release.
+    void Drag(int fromX, int fromY, int toX, int toY) const;
+    // Types UTF-8 text; letters missing from the keyboard map are mapped in by xdotool.
+    void Type(const std::string& text) const;
+    // Key names as xdotool knows them: "Return", "ctrl+a", "ctrl+v".
+    void Key(const std::string& keys) const;
+    // Moves or resizes a window as a window manager would.
+    void MoveWindow(unsigned long window, int x, int y) const;
+    void ResizeWindow(unsigned long window, int width, int height) const;
+    // Gives the keyboard focus to a window, as clicking its frame would.
+    void Focus(unsigned long window) const;
+
+  private:
+    void Run(const std::vector<std::string>& arguments) const;
+
+    std::string display_;
+};

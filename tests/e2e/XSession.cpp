@@ -1,0 +1,369 @@
+#include "XSession.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A window can go away between listing and asking; such errors only mean "no answer".
+int IgnoreXErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+bool WaitReadable(int fd, Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0)
+        return false;
+    pollfd wait{fd, POLLIN, 0};
+    return poll(&wait, 1, static_cast<int>(left.count())) > 0;
+}
+
+std::vector<unsigned char> Property(Display* display, Window window, ::Atom property,
+                                    ::Atom* type = nullptr, int* format = nullptr) {
+    ::Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned char> bytes;
+    if (XGetWindowProperty(display, window, property, 0, 1 << 20, False, AnyPropertyType,
+                           &actualType, &actualFormat, &count, &after, &data) == Success &&
+        data) {
+        // Xlib hands out 32-bit items as longs.
+        const std::size_t itemSize =
+            actualFormat == 32 ? sizeof(long) : static_cast<std::size_t>(actualFormat / 8);
+        bytes.assign(data, data + count * itemSize);
+    }
+    if (data)
+        XFree(data);
+    if (type)
+        *type = actualType;
+    if (format)
+        *format = actualFormat;
+    return bytes;
+}
+
+std::vector<long> LongProperty(Display* display, Window window, ::Atom property) {
+    int format = 0;
+    const std::vector<unsigned char> bytes = Property(display, window, property, nullptr, &format);
+    std::vector<long> values(format == 32 ? bytes.size() / sizeof(long) : 0);
+    if (!values.empty())
+        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(long));
+    return values;
+}
+
+} // namespace
+
+XServer::XServer() {
+    int ready[2];
+    if (pipe(ready) != 0)
+        throw std::runtime_error("pipe failed");
+    const std::string fd = std::to_string(ready[1]);
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(ready[0]);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        // -ac: the server is private to this test and also serves a client of another user.
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", "-ac", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes the display number once it accepts clients.
+    std::string number;
+    char c = 0;
+    const auto deadline = Clock::now() + 30s;
+    while (WaitReadable(ready[0], deadline) && read(ready[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(ready[0]);
+    if (number.empty()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("Xvfb did not start (is it installed?)");
+    }
+    display_ = ":" + number;
+}
+
+XServer::~XServer() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    const auto deadline = Clock::now() + 5s;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+struct XClient::Impl {
+    Display* display = nullptr;
+    Window root = 0;
+    long pingTag = 0;
+};
+
+XClient::XClient(const std::string& display) : impl_(new Impl) {
+    XSetErrorHandler(IgnoreXErrors);
+    impl_->display = XOpenDisplay(display.c_str());
+    if (!impl_->display) {
+        delete impl_;
+        throw std::runtime_error("cannot connect to X display " + display);
+    }
+    impl_->root = DefaultRootWindow(impl_->display);
+    // Qt answers a ping by sending it to the root window for StructureNotify listeners.
+    XSelectInput(impl_->display, impl_->root, StructureNotifyMask);
+}
+
+XClient::~XClient() {
+    XCloseDisplay(impl_->display);
+    delete impl_;
+}
+
+unsigned long XClient::Intern(const char* name) {
+    return XInternAtom(impl_->display, name, False);
+}
+
+std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
+    Display* display = impl_->display;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<XWindowId> found;
+    if (!XQueryTree(display, impl_->root, &root, &parent, &children, &count))
+        return found;
+    const ::Atom pidAtom = Intern("_NET_WM_PID");
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable || attributes.override_redirect)
+            continue;
+        const std::vector<long> owner = LongProperty(display, children[i], pidAtom);
+        if (!owner.empty() && owner[0] == pid)
+            found.push_back(children[i]);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+std::string XClient::Title(XWindowId window) {
+    std::vector<unsigned char> name = Property(impl_->display, window, Intern("_NET_WM_NAME"));
+    if (name.empty())
+        name = Property(impl_->display, window, XA_WM_NAME);
+    return {name.begin(), name.end()};
+}
+
+std::optional<WindowGeometry> XClient::Geometry(XWindowId window) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(impl_->display, window, &attributes))
+        return std::nullopt;
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(impl_->display, window, impl_->root, 0, 0, &x, &y, &child))
+        return std::nullopt;
+    return WindowGeometry{x, y, attributes.width, attributes.height};
+}
+
+std::vector<std::string> XClient::NetWmState(XWindowId window) {
+    std::vector<std::string> names;
+    for (long atom : LongProperty(impl_->display, window, Intern("_NET_WM_STATE"))) {
+        char* name = XGetAtomName(impl_->display, static_cast<::Atom>(atom));
+        if (name) {
+            names.emplace_back(name);
+            XFree(name);
+        }
+    }
+    return names;
+}
+
+std::optional<unsigned long> XClient::Opacity(XWindowId window) {
+    const std::vector<long> value =
+        LongProperty(impl_->display, window, Intern("_NET_WM_WINDOW_OPACITY"));
+    if (value.empty())
+        return std::nullopt;
+    return static_cast<unsigned long>(value[0]) & 0xFFFFFFFFul;
+}
+
+XWindowId XClient::TransientFor(XWindowId window) {
+    Window owner = 0;
+    return XGetTransientForHint(impl_->display, window, &owner) ? owner : 0;
+}
+
+void XClient::AddRussianLetters() {
+    Display* display = impl_->display;
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    int perCode = 0;
+    KeySym* map =
+        XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &perCode);
+    std::vector<int> unused;
+    for (int code = first; code <= last; ++code) {
+        // Keys without symbols, and the multimedia keys (XF86...) that no test presses.
+        const KeySym* symbols = map + (code - first) * perCode;
+        bool spare = (symbols[0] & ~KeySym{0xFF}) == 0x1008FF00;
+        if (!spare) {
+            spare = true;
+            for (int i = 0; i < perCode; ++i)
+                spare = spare && symbols[i] == NoSymbol;
+        }
+        if (spare)
+            unused.push_back(code);
+    }
+    XFree(map);
+    // Unicode keysyms, the form xdotool looks for: а-я at U+0430, А-Я at U+0410, ё and Ё.
+    std::vector<std::pair<KeySym, KeySym>> letters;
+    for (KeySym i = 0; i < 32; ++i)
+        letters.emplace_back(0x1000430 + i, 0x1000410 + i);
+    letters.emplace_back(0x1000451, 0x1000401);
+    if (unused.size() < letters.size())
+        throw std::runtime_error("not enough unused keys for the Russian letters");
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        KeySym pair[] = {letters[i].first, letters[i].second};
+        XChangeKeyboardMapping(display, unused[i], 2, pair, 1);
+    }
+    XSync(display, False);
+}
+
+void XClient::RequestClose(XWindowId window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = Intern("WM_PROTOCOLS");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(Intern("WM_DELETE_WINDOW"));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(impl_->display, window, False, NoEventMask, &event);
+    XFlush(impl_->display);
+}
+
+std::optional<std::chrono::milliseconds> XClient::Ping(XWindowId window,
+                                                       std::chrono::milliseconds timeout) {
+    Display* display = impl_->display;
+    const ::Atom protocols = Intern("WM_PROTOCOLS");
+    const ::Atom ping = Intern("_NET_WM_PING");
+    const long tag = ++impl_->pingTag;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(ping);
+    event.xclient.data.l[1] = CurrentTime;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    event.xclient.data.l[3] = tag; // comes back unchanged, so late answers are told apart
+    const auto start = Clock::now();
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    const auto deadline = start + timeout;
+    for (;;) {
+        while (XPending(display)) {
+            XEvent answer{};
+            XNextEvent(display, &answer);
+            if (answer.type == ClientMessage && answer.xclient.message_type == protocols &&
+                static_cast<::Atom>(answer.xclient.data.l[0]) == ping &&
+                answer.xclient.data.l[3] == tag)
+                return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        }
+        if (!WaitReadable(ConnectionNumber(display), deadline))
+            return std::nullopt;
+    }
+}
+
+struct ClipboardOwner::Impl {
+    Display* display = nullptr;
+    Window window = 0;
+    std::string text;
+    std::atomic<bool> stop{false};
+    std::atomic<int> served{0};
+    std::thread thread;
+
+    void Serve();
+    void Answer(const XSelectionRequestEvent& request);
+};
+
+void ClipboardOwner::Impl::Answer(const XSelectionRequestEvent& request) {
+    const ::Atom targets = XInternAtom(display, "TARGETS", False);
+    const ::Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const ::Atom plain = XInternAtom(display, "text/plain;charset=utf-8", False);
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = request.property ? request.property : request.target;
+    if (request.target == targets) {
+        const ::Atom offered[] = {targets, utf8, plain};
+        XChangeProperty(display, request.requestor, reply.xselection.property, XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(offered), 3);
+    } else if (request.target == utf8 || request.target == plain) {
+        // One property: the server takes big requests, so a few megabytes need no INCR.
+        XChangeProperty(display, request.requestor, reply.xselection.property, request.target, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
+                        static_cast<int>(text.size()));
+        ++served;
+    } else {
+        reply.xselection.property = None;
+    }
+    XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+    XFlush(display);
+}
+
+void ClipboardOwner::Impl::Serve() {
+    while (!stop) {
+        while (XPending(display)) {
+            XEvent event{};
+            XNextEvent(display, &event);
+            if (event.type == SelectionRequest)
+                Answer(event.xselectionrequest);
+        }
+        WaitReadable(ConnectionNumber(display), Clock::now() + 20ms);
+    }
+}
+
+ClipboardOwner::ClipboardOwner(const std::string& display, std::string text) : impl_(new Impl) {
+    impl_->display = XOpenDisplay(display.c_str());
+    if (!impl_->display) {
+        delete impl_;
+        throw std::runtime_error("cannot connect to X display " + display);
+    }
+    impl_->text = std::move(text);
+    impl_->window =
+        XCreateSimpleWindow(impl_->display, DefaultRootWindow(impl_->display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(impl_->display, XInternAtom(impl_->display, "CLIPBOARD", False),
+                       impl_->window, CurrentTime);
+    XSync(impl_->display, False);
+    impl_->thread = std::thread([this] { impl_->Serve(); });
+}
+
+ClipboardOwner::~ClipboardOwner() {
+    impl_->stop = true;
+    impl_->thread.join();
+    XCloseDisplay(impl_->display);
+    delete impl_;
+}
+
+int ClipboardOwner::Served() const {
+    return impl_->served;
+}

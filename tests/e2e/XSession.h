@@ -1,0 +1,90 @@
+#pragma once
+// A private X server (Xvfb) and what the tests read from it or ask of it as a window manager
+// or a user's desktop would: window lists, titles, geometry, properties, the close request,
+// the ping that shows a client still answers, and the clipboard.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+using XWindowId = unsigned long;
+
+// Starts Xvfb on a free display and stops it when destroyed.
+class XServer {
+  public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    const std::string& display() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+struct WindowGeometry {
+    int x = 0; // client area's corner on the screen
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// One connection to the server, used from the test's thread only.
+class XClient {
+  public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    // Mapped top-level windows that a process owns (by _NET_WM_PID), popups and tooltips
+    // (override-redirect windows) left out.
+    std::vector<XWindowId> TopLevelWindows(pid_t pid);
+    // The window's title as UTF-8 (_NET_WM_NAME, else WM_NAME).
+    std::string Title(XWindowId window);
+    std::optional<WindowGeometry> Geometry(XWindowId window);
+    std::vector<std::string> NetWmState(XWindowId window);
+    // _NET_WM_WINDOW_OPACITY, or none when the property is not set.
+    std::optional<unsigned long> Opacity(XWindowId window);
+    // WM_TRANSIENT_FOR, 0 when not set.
+    XWindowId TransientFor(XWindowId window);
+
+    // Puts the Russian letters (lower case, with Shift upper case) on spare keys, as a user's
+    // second keyboard layout would. Typing a letter missing from the map makes xdotool remap
+    // a key for that moment only, which races with the client reading the new map.
+    void AddRussianLetters();
+
+    // WM_DELETE_WINDOW, as a window manager sends it for the close box.
+    void RequestClose(XWindowId window);
+    // Sends _NET_WM_PING and waits for the client's answer; the time it took, or none when no
+    // answer came in time.
+    std::optional<std::chrono::milliseconds> Ping(XWindowId window,
+                                                  std::chrono::milliseconds timeout);
+
+  private:
+    unsigned long Intern(const char* name);
+
+    struct Impl;
+    Impl* impl_;
+};
+
+// Owns the CLIPBOARD selection with the given UTF-8 text and serves it from a thread of its
+// own until destroyed, as a program the user copied from would.
+class ClipboardOwner {
+  public:
+    ClipboardOwner(const std::string& display, std::string text);
+    ~ClipboardOwner();
+    ClipboardOwner(const ClipboardOwner&) = delete;
+    ClipboardOwner& operator=(const ClipboardOwner&) = delete;
+
+    // How many times the text itself was handed out.
+    int Served() const;
+
+  private:
+    struct Impl;
+    Impl* impl_;
+};
