@@ -1,5 +1,6 @@
 #include "E2eFixture.h"
 
+#include <ctime>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -272,4 +273,13 @@ bool ComtermE2e::WaitForLog(const std::string& bytes, std::chrono::milliseconds 
             return log && ReadFileBytes(*log) == bytes;
         },
         timeout);
+}
+
+std::string LogNameNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "%H_%M_%S__%m_%d_%Y_Tavik.log", &local);
+    return name;
 }

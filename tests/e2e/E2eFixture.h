@@ -133,3 +133,6 @@ class ComtermE2e : public testing::Test {
     std::unique_ptr<RunningProgram> process;
     XWindowId window = 0;
 };
+
+// The name a log file started now gets.
+std::string LogNameNow();

@@ -157,3 +157,95 @@ TEST_F(ComtermE2e, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic)
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), settings.Text());
 }
+
+TEST_F(ComtermE2e, NewDateStartsALogFileOnEveryConnection) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    program->WriteSettings(settings.Text());
+    Launch();
+    ClickAt(At::Log);
+    ClickAt(At::NewDate);
+    Connect();
+
+    peer.Send("one");
+    ASSERT_TRUE(WaitForLog("one"));
+    const fs::path first = *SingleLog();
+    ClickSendEditor();
+    TypeLine("typed");
+    ASSERT_EQ(ReceiveAtLeast(peer, 6, 10s), "typed\r");
+
+    // A file started within the same second would get the same name and be extended.
+    auto reconnectInANewSecond = [&](const fs::path& current) {
+        ASSERT_TRUE(PollUntil([&] { return LogNameNow() != current.filename(); }, 3s));
+        ClickAt(At::Connect);
+        ASSERT_TRUE(WaitForTitle(kTitleClosed));
+        Connect();
+    };
+    reconnectInANewSecond(first);
+    peer.Send("two");
+    std::vector<fs::path> logs;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            logs = program->LogFiles();
+            return logs.size() == 2 && ReadFileBytes(logs.back()) == "two";
+        },
+        10s))
+        << "no second file after the new connection";
+    EXPECT_EQ(logs.front(), first);
+    EXPECT_EQ(ReadFileBytes(first), "one") << "sent text and later data stay out of it";
+    const fs::path second = logs.back();
+
+    // Without Новая дата one file collects every connection.
+    ClickAt(At::NewDate);
+    reconnectInANewSecond(second);
+    peer.Send("three");
+    ASSERT_TRUE(PollUntil([&] { return ReadFileBytes(second) == "twothree"; }, 10s));
+
+    // Logging off drops what arrives; on again, the same file goes on.
+    ClickAt(At::Log);
+    Sync();
+    peer.Send("four");
+    ASSERT_TRUE(WaitConsumed(peer, 10s));
+    ClickAt(At::Log);
+    Sync();
+    peer.Send("five");
+    ASSERT_TRUE(PollUntil([&] { return ReadFileBytes(second) == "twothreefive"; }, 10s))
+        << ReadFileBytes(second);
+    EXPECT_EQ(program->LogFiles().size(), 2u);
+
+    EXPECT_EQ(CloseWindow(), 0);
+    settings.log = 1;
+    EXPECT_EQ(program->ReadSettings(), settings.Text());
+}
+
+TEST_F(ComtermE2e, AutoConnectOpensThePortOnceItAppears) {
+    SettingsValues settings;
+    settings.port = "COM5";
+    settings.autoConnect = 1;
+    settings.log = 1;
+    settings.nLog = 1;
+    program->WriteSettings(settings.Text());
+    const auto started = std::chrono::steady_clock::now();
+    Launch();
+    EXPECT_EQ(Title(), kTitleClosed) << "no attempt at start-up";
+
+    // The first attempt comes after 250 ticks of 40 ms; ticks may be late, never early.
+    ASSERT_TRUE(WaitForTitle(kTitleOpenFailed, 30s)) << Title();
+    const auto firstAttempt = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(firstAttempt, 9800ms);
+
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    // Failed attempts repeat every 50 ticks.
+    ASSERT_TRUE(WaitForTitle(kTitleOpen, 10s)) << Title();
+    peer.Send("auto");
+    EXPECT_TRUE(WaitForLog("auto"));
+    ClickSendEditor();
+    TypeLine("back");
+    EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "back\r");
+
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_EQ(program->ReadSettings(), settings.Text());
+}

@@ -118,6 +118,7 @@ struct XClient::Impl {
     Display* display = nullptr;
     Window root = 0;
     long pingTag = 0;
+    std::vector<StateRequest> stateRequests;
 };
 
 XClient::XClient(const std::string& display) : impl_(new Impl) {
@@ -128,8 +129,9 @@ XClient::XClient(const std::string& display) : impl_(new Impl) {
         throw std::runtime_error("cannot connect to X display " + display);
     }
     impl_->root = DefaultRootWindow(impl_->display);
-    // Qt answers a ping by sending it to the root window for StructureNotify listeners.
-    XSelectInput(impl_->display, impl_->root, StructureNotifyMask);
+    // Qt answers a ping to the root window for StructureNotify listeners, and asks for state
+    // changes there for SubstructureNotify listeners, as the window manager would be.
+    XSelectInput(impl_->display, impl_->root, StructureNotifyMask | SubstructureNotifyMask);
 }
 
 XClient::~XClient() {
@@ -257,37 +259,70 @@ void XClient::RequestClose(XWindowId window) {
     XFlush(impl_->display);
 }
 
-std::optional<std::chrono::milliseconds> XClient::Ping(XWindowId window,
-                                                       std::chrono::milliseconds timeout) {
+std::vector<StateRequest> XClient::TakeStateRequests(XWindowId window) {
+    HandleEvents(0, Clock::now());
+    std::vector<StateRequest> taken;
+    std::vector<StateRequest> kept;
+    for (StateRequest& request : impl_->stateRequests)
+        (request.window == window ? taken : kept).push_back(std::move(request));
+    impl_->stateRequests = std::move(kept);
+    return taken;
+}
+
+bool XClient::HandleEvents(long pingTag, Clock::time_point deadline) {
     Display* display = impl_->display;
     const ::Atom protocols = Intern("WM_PROTOCOLS");
     const ::Atom ping = Intern("_NET_WM_PING");
+    const ::Atom state = Intern("_NET_WM_STATE");
+    for (;;) {
+        while (XPending(display)) {
+            XEvent event{};
+            XNextEvent(display, &event);
+            if (event.type != ClientMessage)
+                continue;
+            const XClientMessageEvent& message = event.xclient;
+            if (message.message_type == protocols &&
+                static_cast<::Atom>(message.data.l[0]) == ping && message.data.l[3] == pingTag &&
+                pingTag != 0)
+                return true;
+            if (message.message_type == state) {
+                StateRequest request{message.window, message.data.l[0], {}};
+                for (int i = 1; i <= 2; ++i) {
+                    if (message.data.l[i] == 0)
+                        continue;
+                    char* name = XGetAtomName(display, static_cast<::Atom>(message.data.l[i]));
+                    if (name) {
+                        request.states.emplace_back(name);
+                        XFree(name);
+                    }
+                }
+                impl_->stateRequests.push_back(std::move(request));
+            }
+        }
+        if (!WaitReadable(ConnectionNumber(display), deadline))
+            return false;
+    }
+}
+
+std::optional<std::chrono::milliseconds> XClient::Ping(XWindowId window,
+                                                       std::chrono::milliseconds timeout) {
+    Display* display = impl_->display;
     const long tag = ++impl_->pingTag;
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = protocols;
+    event.xclient.message_type = Intern("WM_PROTOCOLS");
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(ping);
+    event.xclient.data.l[0] = static_cast<long>(Intern("_NET_WM_PING"));
     event.xclient.data.l[1] = CurrentTime;
     event.xclient.data.l[2] = static_cast<long>(window);
     event.xclient.data.l[3] = tag; // comes back unchanged, so late answers are told apart
     const auto start = Clock::now();
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
-    const auto deadline = start + timeout;
-    for (;;) {
-        while (XPending(display)) {
-            XEvent answer{};
-            XNextEvent(display, &answer);
-            if (answer.type == ClientMessage && answer.xclient.message_type == protocols &&
-                static_cast<::Atom>(answer.xclient.data.l[0]) == ping &&
-                answer.xclient.data.l[3] == tag)
-                return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-        }
-        if (!WaitReadable(ConnectionNumber(display), deadline))
-            return std::nullopt;
-    }
+    if (!HandleEvents(tag, start + timeout))
+        return std::nullopt;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
 
 struct ClipboardOwner::Impl {

@@ -26,6 +26,13 @@ class XServer {
     std::string display_;
 };
 
+// A client's request to the window manager to change a state of its mapped window.
+struct StateRequest {
+    XWindowId window = 0;
+    long action = 0; // 0 remove, 1 add, 2 toggle
+    std::vector<std::string> states;
+};
+
 struct WindowGeometry {
     int x = 0; // client area's corner on the screen
     int y = 0;
@@ -48,6 +55,9 @@ class XClient {
     std::string Title(XWindowId window);
     std::optional<WindowGeometry> Geometry(XWindowId window);
     std::vector<std::string> NetWmState(XWindowId window);
+    // The _NET_WM_STATE requests sent for the window since the last call. With no window
+    // manager running nobody carries them out, so they are the program's word on a state.
+    std::vector<StateRequest> TakeStateRequests(XWindowId window);
     // _NET_WM_WINDOW_OPACITY, or none when the property is not set.
     std::optional<unsigned long> Opacity(XWindowId window);
     // WM_TRANSIENT_FOR, 0 when not set.
@@ -67,6 +77,8 @@ class XClient {
 
   private:
     unsigned long Intern(const char* name);
+    // Reads the events that have come, until the deadline when waiting for a ping's answer.
+    bool HandleEvents(long pingTag, std::chrono::steady_clock::time_point deadline);
 
     struct Impl;
     Impl* impl_;

@@ -1,0 +1,108 @@
+// Every setting the user changes through the window comes back on the next start.
+
+#include <algorithm>
+#include <cmath>
+
+#include "E2eFixture.h"
+#include "PeerLineSettings.h"
+
+namespace {
+
+bool OnTop(const std::vector<std::string>& states) {
+    return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
+}
+
+// The action of the last request about the topmost band: 0 leave, 1 enter, -1 none.
+long LastTopmostRequest(const std::vector<StateRequest>& requests) {
+    long action = -1;
+    for (const StateRequest& request : requests) {
+        if (OnTop(request.states))
+            action = request.action;
+    }
+    return action;
+}
+
+unsigned long OpacityProperty(int alpha) {
+    return static_cast<unsigned long>(std::llround(alpha / 255.0 * 0xFFFFFFFFul));
+}
+
+} // namespace
+
+TEST_F(ComtermE2e, ARestartRestoresEverySettingChangedInTheWindow) {
+    PtyPeer peer;
+    program->LinkPort("COM7", peer.path);
+    // The font chooser is a dialog of its own; the font is given by the file and must survive.
+    program->WriteSettings("[Font]\r\nName = DejaVu Sans Mono\r\nSize = 10\r\nStyle = 768\r\n"
+                           "Color = 255\r\n");
+    Launch();
+    EXPECT_TRUE(OnTop(x->NetWmState(window))) << "a first start stays on top";
+    EXPECT_FALSE(x->Opacity(window)) << "fully opaque";
+
+    ChoosePort("COM7");
+    ClickAt(At::BaudText);
+    input->Key("ctrl+a");
+    input->Type("115200");
+    ClickAt(At::Bin);
+    ClickAt(At::OnTop);
+    ClickAt(At::Log);
+    ClickAt(At::NewDate);
+    ClickAt(At::AutoConnect);
+    ClickAt(At::Spin);
+    input->Key("ctrl+a");
+    input->Type("200");
+    Sync();
+    EXPECT_EQ(LastTopmostRequest(x->TakeStateRequests(window)), 0) << "asked to leave the band";
+    EXPECT_EQ(x->Opacity(window), OpacityProperty(200));
+
+    input->ResizeWindow(window, 500, 400);
+    ASSERT_TRUE(PollUntil([&] { return Geometry().width == 500 && Geometry().height == 400; }, 5s));
+    Sync();
+    // The send editor keeps its 133 pixels, so the bar now starts 188 pixels into the splitter;
+    // grabbed 3 pixels into the bar and dropped 38 pixels higher, the view is 150 high.
+    const WindowGeometry sized = Geometry();
+    input->Drag(sized.x + 150, sized.y + 68 + 188 + 3, sized.x + 150, sized.y + 68 + 150 + 3);
+    input->MoveWindow(window, 150, 120);
+    ASSERT_TRUE(PollUntil([&] { return Geometry().x == 150 && Geometry().y == 120; }, 5s));
+    Sync();
+
+    Connect();
+    EXPECT_EQ(ReadPeerLineSettings(peer.controller).outputSpeed, 115200u);
+    EXPECT_EQ(CloseWindow(), 0);
+
+    SettingsValues changed;
+    changed.port = "COM7";
+    changed.bauds = "115200";
+    changed.inMode = 2;
+    changed.winState = 0;
+    changed.pos = 150;
+    changed.log = 1;
+    changed.nLog = 1;
+    changed.transparent = 200;
+    changed.autoConnect = 1;
+    changed.fontName = "DejaVu Sans Mono";
+    changed.fontSize = 10;
+    changed.fontStyle = 768;
+    changed.fontColor = 255;
+    changed.x = 150;
+    changed.y = 120;
+    changed.w = 500;
+    changed.h = 400;
+    ASSERT_EQ(program->ReadSettings(), changed.Text());
+
+    Launch();
+    const WindowGeometry restored = Geometry();
+    EXPECT_EQ(restored.x, 150);
+    EXPECT_EQ(restored.y, 120);
+    EXPECT_EQ(restored.width, 500);
+    EXPECT_EQ(restored.height, 400);
+    EXPECT_FALSE(OnTop(x->NetWmState(window))) << "mapped outside the topmost band";
+    EXPECT_EQ(x->Opacity(window), OpacityProperty(200));
+    EXPECT_EQ(Title(), kTitleClosed) << "the port is not opened by a start";
+
+    Connect();
+    EXPECT_EQ(ReadPeerLineSettings(peer.controller).outputSpeed, 115200u);
+    peer.Send("\x05");
+    EXPECT_TRUE(WaitForLog("00000101 ")) << "logging on, binary display";
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_EQ(program->ReadSettings(), changed.Text()) << "an unchanged run saves the same file";
+}
