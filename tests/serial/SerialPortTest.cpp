@@ -253,6 +253,30 @@ TEST_F(SerialPortTest, FirstReadFetchesEverythingCounted) {
     EXPECT_EQ(ReceiveTicks(9), "123456789");
 }
 
+TEST_F(SerialPortTest, FullQueueIsCountedWithWhatWaitsBehindIt) {
+    ASSERT_TRUE(SerialPort::Open(peer.path, 1048576));
+    std::string bytes;
+    for (int i = 0; i < 10000; ++i)
+        bytes.push_back(static_cast<char>(i * 7 + i / 256));
+    peer.Send(bytes);
+    // The kernel's queue takes 4095 of them; the rest waits in the driver behind it.
+    int queued = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (ioctl(peer.device, FIONREAD, &queued) == 0 && queued < 4095 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(2ms);
+    ASSERT_EQ(queued, 4095);
+    ASSERT_EQ(SerialPort::BytesWaiting(), 10000);
+    std::string got;
+    for (int i = 0; i < 10000; ++i) {
+        unsigned char byte = 0;
+        ASSERT_EQ(SerialPort::Read(&byte, 1), 1);
+        got.push_back(static_cast<char>(byte));
+    }
+    EXPECT_EQ(got, bytes);
+    EXPECT_EQ(SerialPort::BytesWaiting(), 0);
+}
+
 TEST_F(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {
     ASSERT_TRUE(SerialPort::Open(peer.path, 9600));
     unsigned char buffer[16] = {};

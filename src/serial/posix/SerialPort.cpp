@@ -37,6 +37,26 @@ void Fetch(int wanted) {
     slot.counted = std::max(0, slot.counted - static_cast<int>(slot.received.size()));
 }
 
+// The kernel's receive queue of a terminal holds at most this many bytes, and a count or a
+// read never sees more. While it is full, later bytes wait in the driver behind it; at
+// 1048576 baud a 40 ms tick brings more than this, so a full queue is read until a read
+// comes back short, each read letting the driver refill it.
+constexpr int kFullQueue = 4095;
+// The driver keeps at most 64 KiB behind the queue.
+constexpr int kMostReadsBehindFullQueue = 17;
+
+// Appends what one read of up to a full queue gives; returns how many bytes it gave.
+int FetchMore() {
+    slot.received.erase(slot.received.begin(),
+                        slot.received.begin() + static_cast<std::ptrdiff_t>(slot.nextReceived));
+    slot.nextReceived = 0;
+    const std::size_t had = slot.received.size();
+    slot.received.resize(had + kFullQueue);
+    const ssize_t got = read(slot.fd, slot.received.data() + had, kFullQueue);
+    slot.received.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
+    return got > 0 ? static_cast<int>(got) : 0;
+}
+
 } // namespace
 
 namespace SerialPort {
@@ -71,7 +91,12 @@ int BytesWaiting() {
     if (ioctl(slot.fd, FIONREAD, &waiting) != 0 || waiting < 0)
         waiting = 0;
     slot.counted = waiting;
-    return static_cast<int>(std::min<int64_t>(int64_t{Buffered()} + waiting, INT_MAX));
+    if (waiting >= kFullQueue) {
+        for (int reads = 0; reads < kMostReadsBehindFullQueue && FetchMore() == kFullQueue;)
+            ++reads;
+        slot.counted = 0;
+    }
+    return static_cast<int>(std::min<int64_t>(int64_t{Buffered()} + slot.counted, INT_MAX));
 }
 
 int Read(unsigned char* buffer, int count) {
