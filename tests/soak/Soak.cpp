@@ -1,0 +1,461 @@
+// The whole program, started as usual in its own directory, receives a pseudo-random stream
+// from a pseudo-terminal at the top listed rate (1048576 baud) in hexadecimal mode with the
+// log on. Afterwards the log must hold the hexadecimal text of every byte sent, and the
+// program must have kept up cheaply: short ticks, little processor time, memory growing only
+// with the text it holds.
+//
+//     soak [--seconds N]     (default 30)
+//
+// Start-up makes the executable's directory current and writes Setting.ini and the log there,
+// so the program runs from a link to itself in a scratch directory that is removed afterwards.
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <poll.h>
+#include <QApplication>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+#include "app/EventLoop.h"
+#include "app/Startup.h"
+#include "app/TerminalState.h"
+#include "PtyPeer.h"
+#include "serial/ConnectionControl.h"
+#include "serial/ReceivePump.h"
+#include "serial/SerialPort.h"
+#include "ui/qt/GuiFont.h"
+#include "ui/Window.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define COMTERM_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define COMTERM_SOAK_ASAN 1
+#endif
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// 1048576 baud with a start and a stop bit around each byte.
+constexpr double kBytesPerSecond = 1048576.0 / 10;
+constexpr auto kSlice = 10ms;
+constexpr char kScratchFlag[] = "--in-scratch";
+constexpr int kPortNumber = 250;
+
+// Limits of a healthy run.
+constexpr double kMaxTickP99Ms = 5;
+constexpr double kMaxCpuShare = 0.10;
+constexpr double kMaxRssBytesPerByte = 4;
+// A real port's driver holds 64 KiB behind its 4 KiB queue and drops what comes after; a
+// pseudo-terminal holds less and makes the sender wait instead, so the peer's backlog stands
+// for bytes a real line would have lost.
+constexpr std::int64_t kMaxBacklog = 48 * 1024;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Byte i of the stream, computable at any position, so that the check needs no copy.
+std::uint64_t Mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+void FillStream(std::int64_t position, unsigned char* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto at = static_cast<std::uint64_t>(position) + i;
+        out[i] = static_cast<unsigned char>(Mix(at / 8) >> (8 * (at % 8)));
+    }
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+std::int64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0;
+    std::int64_t resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// ---- The peer ----
+
+struct PeerResult {
+    std::int64_t sent = 0;
+    std::int64_t largestBacklog = 0;
+    Clock::duration took{};
+    double cpuSeconds = 0;
+    bool gaveUp = false;
+};
+
+// Sends `total` bytes of the stream, each slice as much as the line rate allows by then.
+// Writes never wait, so a program that stops reading shows up as a growing backlog.
+void RunPeer(int controller, std::int64_t total, std::atomic<std::int64_t>& sentSoFar,
+             PeerResult& result) {
+    std::vector<unsigned char> buffer(16384);
+    const Clock::time_point start = Clock::now();
+    Clock::time_point next = start;
+    std::int64_t sent = 0;
+    while (sent < total) {
+        const Clock::time_point now = Clock::now();
+        const auto due =
+            std::min(total, static_cast<std::int64_t>(Seconds(now - start) * kBytesPerSecond));
+        while (sent < due) {
+            const auto count = static_cast<std::size_t>(
+                std::min<std::int64_t>(due - sent, static_cast<std::int64_t>(buffer.size())));
+            FillStream(sent, buffer.data(), count);
+            const ssize_t written = write(controller, buffer.data(), count);
+            if (written <= 0)
+                break;
+            sent += written;
+        }
+        sentSoFar.store(sent, std::memory_order_relaxed);
+        result.largestBacklog = std::max(result.largestBacklog, due - sent);
+        // A program that has stopped reading for this long will not start again.
+        if (now - start > std::chrono::duration<double>(total / kBytesPerSecond) + 30s) {
+            result.gaveUp = true;
+            break;
+        }
+        next += kSlice;
+        std::this_thread::sleep_until(next);
+    }
+    result.sent = sent;
+    result.took = Clock::now() - start;
+    result.cpuSeconds = ThreadCpuMs() / 1e3;
+}
+
+// ---- Tick timing ----
+
+struct TickTimes {
+    std::vector<float> wallMs;
+    std::vector<float> cpuMs;
+    bool recording = false;
+};
+
+TickTimes ticks;
+
+void MeasuredTick() {
+    const Clock::time_point wallStart = Clock::now();
+    const double cpuStart = ThreadCpuMs();
+    ReceiveTick();
+    if (!ticks.recording || ticks.wallMs.size() == ticks.wallMs.capacity())
+        return;
+    ticks.wallMs.push_back(static_cast<float>(Milliseconds(Clock::now() - wallStart)));
+    ticks.cpuMs.push_back(static_cast<float>(ThreadCpuMs() - cpuStart));
+}
+
+double Percentile(std::vector<float> values, double fraction) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    return values[index];
+}
+
+// ---- Files ----
+
+void WriteSettings(const fs::path& file) {
+    std::ofstream out(file, std::ios::binary);
+    out << "Port = COM" << kPortNumber << "\r\n"
+        << "Bauds = 1048576\r\n"
+        << "InMode = 0\r\n"
+        << "WinState = 0\r\n"
+        << "Log = 1\r\n"
+        << "nLog = 0\r\n"
+        << "AutoConnect = 0\r\n";
+}
+
+std::vector<fs::path> LogFiles(const fs::path& dir) {
+    std::vector<fs::path> logs;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 10 && name.ends_with("_Tavik.log"))
+            logs.push_back(entry.path());
+    }
+    return logs;
+}
+
+std::int64_t LoggedBytes(const fs::path& dir) {
+    std::int64_t size = 0;
+    std::error_code ignored;
+    for (const fs::path& log : LogFiles(dir))
+        size += static_cast<std::int64_t>(fs::file_size(log, ignored));
+    return size;
+}
+
+// Where the log first differs from the hexadecimal text of the stream's first `sent` bytes;
+// nothing when they are equal.
+std::optional<std::int64_t> FirstDifference(const fs::path& log, std::int64_t sent) {
+    std::ifstream in(log, std::ios::binary);
+    constexpr std::size_t kBlock = 65536;
+    std::vector<unsigned char> bytes(kBlock);
+    std::string expected;
+    std::string got(kBlock * 3, '\0');
+    static const char digits[] = "0123456789ABCDEF";
+    for (std::int64_t position = 0; position < sent; position += kBlock) {
+        const auto count =
+            static_cast<std::size_t>(std::min<std::int64_t>(kBlock, sent - position));
+        FillStream(position, bytes.data(), count);
+        expected.clear();
+        for (std::size_t i = 0; i < count; ++i) {
+            expected += digits[bytes[i] >> 4];
+            expected += digits[bytes[i] & 15];
+            expected += ' ';
+        }
+        in.read(got.data(), static_cast<std::streamsize>(expected.size()));
+        const auto read = static_cast<std::size_t>(in.gcount());
+        const auto mismatch = std::mismatch(expected.begin(), expected.begin() + read, got.begin());
+        if (mismatch.first != expected.begin() + read || read < expected.size())
+            return position * 3 + (mismatch.first - expected.begin());
+    }
+    if (in.peek() != std::char_traits<char>::eof())
+        return sent * 3;
+    return std::nullopt;
+}
+
+// ---- The run inside the scratch directory ----
+
+struct Check {
+    std::string what;
+    bool passed;
+};
+
+int Soak(int argc, char** argv, double seconds) {
+    const fs::path dir = fs::canonical("/proc/self/exe").parent_path();
+    WriteSettings(dir / "Setting.ini");
+    PtyPeer peer;
+    fs::create_directory(dir / "ports");
+    fs::create_symlink(peer.path, dir / "ports" / ("COM" + std::to_string(kPortNumber)));
+
+    // On a display (Xvfb, say) the window is a real one; without one it is drawn offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    UseDefaultGuiFont();
+    StartUp();
+    if (fs::current_path() != dir || GetText(PortCombo) != "COM" + std::to_string(kPortNumber) ||
+        terminal.InputMode != Hex || terminal.LogFlag != 1) {
+        std::fprintf(stderr, "soak: the program did not start with the soak's settings\n");
+        ShutDown();
+        return 2;
+    }
+    BindTimerHandler(MeasuredTick);
+    SetChecked(ConnectButton, true);
+    ToggleConnection();
+    if (!SerialPort::IsOpen()) {
+        std::fprintf(stderr, "soak: the port did not open\n");
+        ShutDown();
+        return 2;
+    }
+
+    const auto total = static_cast<std::int64_t>(seconds * kBytesPerSecond);
+    // Room for every tick up front, so that the record itself does not grow memory.
+    const auto expectedTicks = static_cast<std::size_t>(seconds * 25 * 2 + 1000);
+    ticks.wallMs.reserve(expectedTicks);
+    ticks.cpuMs.reserve(expectedTicks);
+    ticks.recording = true;
+    // The first seconds settle the allocator and the view's tables; growth counts from then.
+    const auto warmUp = std::chrono::duration<double>(std::min(5.0, seconds / 6));
+    std::optional<std::int64_t> rssBase;
+    std::int64_t receivedBase = 0;
+
+    std::atomic<std::int64_t> sentSoFar{0};
+    std::atomic<bool> peerDone{false};
+    PeerResult peerResult;
+    const double cpuStart = ProcessCpuSeconds();
+    const Clock::time_point start = Clock::now();
+    std::thread sender([&] {
+        RunPeer(peer.controller, total, sentSoFar, peerResult);
+        peerDone.store(true);
+    });
+
+    bool drained = false;
+    std::optional<Clock::time_point> drainDeadline;
+    while (!drained) {
+        const WindowEvent event = WaitForEvent();
+        RunLoopAction(event);
+        if (event.type == EventType::Close)
+            break;
+        if (event.type != EventType::Timer)
+            continue;
+        const Clock::time_point now = Clock::now();
+        if (!rssBase && now - start >= warmUp) {
+            rssBase = ResidentBytes();
+            receivedBase = LoggedBytes(dir) / 3;
+        }
+        if (peerDone.load()) {
+            if (!drainDeadline)
+                drainDeadline = now + 10s;
+            drained = LoggedBytes(dir) >= 3 * sentSoFar.load() || now > *drainDeadline;
+        }
+    }
+    const Clock::duration wall = Clock::now() - start;
+    sender.join();
+    ticks.recording = false;
+    const double cpu = ProcessCpuSeconds() - cpuStart - peerResult.cpuSeconds;
+    const std::int64_t rssEnd = ResidentBytes();
+    const std::int64_t receivedEnd = LoggedBytes(dir) / 3;
+    ShutDown();
+
+    const std::vector<fs::path> logs = LogFiles(dir);
+    std::optional<std::int64_t> difference = peerResult.sent * 3;
+    if (logs.size() == 1)
+        difference = FirstDifference(logs.front(), peerResult.sent);
+
+    const double cpuShare = cpu / Seconds(wall);
+    const std::int64_t rssGrowth = rssEnd - rssBase.value_or(rssEnd);
+    const double rssPerByte =
+        static_cast<double>(rssGrowth) /
+        static_cast<double>(std::max<std::int64_t>(1, receivedEnd - receivedBase));
+    const double wallP50 = Percentile(ticks.wallMs, 0.50);
+    const double wallP99 = Percentile(ticks.wallMs, 0.99);
+    const double wallMax = Percentile(ticks.wallMs, 1.0);
+    const double cpuP50 = Percentile(ticks.cpuMs, 0.50);
+    const double cpuP99 = Percentile(ticks.cpuMs, 0.99);
+    const double cpuMax = Percentile(ticks.cpuMs, 1.0);
+
+    std::printf("soak: %.0f s at %.0f bytes/s, hexadecimal display, log on, platform %s\n", seconds,
+                kBytesPerSecond, qPrintable(QApplication::platformName()));
+    std::printf("bytes sent       %lld in %.2f s (largest backlog at the peer %lld bytes)\n",
+                static_cast<long long>(peerResult.sent), Seconds(peerResult.took),
+                static_cast<long long>(peerResult.largestBacklog));
+    std::printf("log              %zu file(s), %lld bytes\n", logs.size(),
+                static_cast<long long>(LoggedBytes(dir)));
+    std::printf("ticks            %zu; wall p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                ticks.wallMs.size(), wallP50, wallP99, wallMax);
+    std::printf("                 processor p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", cpuP50,
+                cpuP99, cpuMax);
+    std::printf("processor        %.2f %% of one core (%.2f s in %.2f s, the peer's %.2f s left "
+                "out)\n",
+                cpuShare * 100, cpu, Seconds(wall), peerResult.cpuSeconds);
+    std::printf("resident memory  %.3f bytes per byte received (%lld bytes over %lld bytes "
+                "after the first %.1f s)\n",
+                rssPerByte, static_cast<long long>(rssGrowth),
+                static_cast<long long>(receivedEnd - receivedBase), warmUp.count());
+
+    std::vector<Check> checks = {
+        {"the peer sent everything", !peerResult.gaveUp && peerResult.sent == total},
+        {"the log holds the hexadecimal text of every byte sent, once and in order",
+         !difference.has_value()},
+    };
+#ifndef COMTERM_SOAK_ASAN
+    checks.push_back(
+        {"the program kept pace with the line", peerResult.largestBacklog <= kMaxBacklog});
+    checks.push_back({"tick p99 (processor time) at most 5 ms", cpuP99 <= kMaxTickP99Ms});
+    checks.push_back({"at most 10 % of one core", cpuShare <= kMaxCpuShare});
+    checks.push_back({"resident memory at most 4 bytes per byte received",
+                      rssBase.has_value() && rssPerByte <= kMaxRssBytesPerByte});
+#else
+    std::printf("(AddressSanitizer build: only the log's content is checked)\n");
+#endif
+    bool passed = true;
+    for (const Check& check : checks) {
+        std::printf("%s  %s\n", check.passed ? "ok  " : "FAIL", check.what.c_str());
+        passed = passed && check.passed;
+    }
+    if (difference && logs.size() == 1)
+        std::printf("the log first differs at byte %lld\n", static_cast<long long>(*difference));
+    return passed ? 0 : 1;
+}
+
+// ---- The launcher ----
+
+// Runs this program again from a link in a fresh directory and removes the directory after.
+int RunInScratch(const std::string& secondsText) {
+    std::string name = (fs::temp_directory_path() / "comterm-soak-XXXXXX").string();
+    if (!mkdtemp(name.data())) {
+        std::perror("soak: mkdtemp");
+        return 2;
+    }
+    const fs::path dir = name;
+    const fs::path self = fs::canonical("/proc/self/exe");
+    const fs::path copy = dir / self.filename();
+    std::error_code linkError;
+    fs::create_hard_link(self, copy, linkError);
+    if (linkError)
+        fs::copy_file(self, copy);
+
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const std::string program = copy.string();
+        execl(program.c_str(), program.c_str(), kScratchFlag, "--seconds", secondsText.c_str(),
+              static_cast<char*>(nullptr));
+        std::perror("soak: exec");
+        _exit(127);
+    }
+    int status = 0;
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    fs::remove_all(dir);
+    if (child < 0) {
+        std::perror("soak: fork");
+        return 2;
+    }
+    if (WIFSIGNALED(status)) {
+        std::fprintf(stderr, "soak: ended by signal %d\n", WTERMSIG(status));
+        return 2;
+    }
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool inScratch = false;
+    std::string secondsText = "30";
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == kScratchFlag) {
+            inScratch = true;
+        } else if (argument == "--seconds" && i + 1 < argc) {
+            secondsText = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: soak [--seconds N]\n");
+            return 2;
+        }
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(secondsText.c_str(), &end);
+    if (*end != '\0' || !(seconds >= 1)) {
+        std::fprintf(stderr, "soak: --seconds wants a number of at least 1\n");
+        return 2;
+    }
+    return inScratch ? Soak(argc, argv, seconds) : RunInScratch(secondsText);
+}
