@@ -16,8 +16,8 @@
 #include "ui/Window.h"
 
 namespace {
-
 constexpr int kTimerPeriodMs = 40;
+}
 
 void BindHandlers() {
     BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnection);
@@ -30,8 +30,6 @@ void BindHandlers() {
     BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
     BindTimerHandler(ReceiveTick);
 }
-
-} // namespace
 
 void SetUpControls() {
     FillPortAndBaudLists();

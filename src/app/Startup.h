@@ -3,6 +3,9 @@
 // The one-time set-up of the freshly created controls.
 void SetUpControls();
 
+// Binds every control handler and the timer handler.
+void BindHandlers();
+
 // Start-up: from the program's directory to the shown window with its handlers bound.
 void StartUp();
 

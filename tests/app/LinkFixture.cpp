@@ -12,6 +12,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "app/Startup.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"
@@ -72,15 +73,7 @@ void LinkTest::SetUp() {
     previousDirectory_ = std::filesystem::current_path();
     std::filesystem::current_path(dir);
 
-    // The same bindings as start-up makes.
-    BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnection);
-    BindControlHandler(BaudCombo, BindKind::ChangeOnly, ToggleConnection);
-    BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
-    BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
-    BindTimerHandler(ReceiveTick);
+    BindHandlers();
     InstallSendEditorHook(SendEditorHook);
     showAndActivate();
 }
