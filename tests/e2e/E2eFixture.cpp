@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::string SettingsValues::Text() const {
@@ -122,6 +123,8 @@ void ComtermE2e::SetUp() {
 }
 
 void ComtermE2e::TearDown() {
+    if (HasFailure() && x)
+        x->SaveScreenshot((run / "screen-at-failure.png").string());
     if (process && process->Running()) {
         ADD_FAILURE() << "comterm was still running at the end of the test; killed";
         process.reset();
@@ -131,6 +134,7 @@ void ComtermE2e::TearDown() {
     server.reset();
     if (HasFailure()) {
         std::cout << "Kept for inspection: " << run << " (program output: " << run / "output.txt"
+                  << ", the screen at the failure: " << run / "screen-at-failure.png"
                   << ")\n";
         return;
     }
@@ -139,42 +143,66 @@ void ComtermE2e::TearDown() {
     fs::remove_all(run, ignored);
 }
 
-void ComtermE2e::Launch(std::optional<uid_t> user) {
+void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
+                               const fs::path& output, Instance& started) {
     LaunchOptions options;
     options.display = server->display();
-    options.output = run / "output.txt";
+    options.output = output;
     options.home = run / "home";
     options.user = user;
-    if (user)
-        fs::permissions(run / "home", fs::perms::all);
-    process = std::make_unique<RunningProgram>(program->binary(), options);
+    // Qt wants its runtime directory private to the user it runs as.
+    fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
+    if (user) {
+        ASSERT_EQ(chown(options.home.c_str(), *user, *user), 0);
+    }
+    started.process = std::make_unique<RunningProgram>(dir.binary(), options);
+    started.window = 0;
     const bool shown = PollUntil(
         [&] {
-            for (XWindowId candidate : x->TopLevelWindows(process->pid())) {
+            for (XWindowId candidate : x->TopLevelWindows(started.process->pid())) {
                 const std::string title = x->Title(candidate);
                 if (title == kTitleClosed || title == kTitleOpen || title == kTitleOpenFailed) {
-                    window = candidate;
+                    started.window = candidate;
                     return true;
                 }
             }
-            return !process->Running();
+            return !started.process->Running();
         },
         60s, 20ms);
-    ASSERT_TRUE(shown && window != 0) << "the main window did not appear; program output:\n"
-                                      << ProgramOutput();
+    if (user) {
+        struct stat owner {};
+        ASSERT_EQ(stat(("/proc/" + std::to_string(started.process->pid())).c_str(), &owner), 0);
+        EXPECT_EQ(owner.st_uid, *user) << "not running as the given user";
+    }
+    ASSERT_TRUE(shown && started.window != 0) << "the main window did not appear; program output:\n"
+                                              << ReadFileBytes(output);
     // The first ping is answered once the program has come to its event loop.
-    ASSERT_TRUE(x->Ping(window, 30s)) << "the window does not answer";
+    ASSERT_TRUE(x->Ping(started.window, 30s)) << "the window does not answer";
+}
+
+void ComtermE2e::Launch(std::optional<uid_t> user) {
+    Instance started;
+    StartInstance(*program, user, run / "output.txt", started);
+    process = std::move(started.process);
+    window = started.window;
+}
+
+int ComtermE2e::CloseInstance(Instance& instance, const fs::path& output) {
+    x->RequestClose(instance.window);
+    const std::optional<int> status = instance.process->WaitExit(30s);
+    EXPECT_TRUE(status.has_value()) << "comterm did not exit after the close request";
+    const std::string text = ReadFileBytes(output);
+    EXPECT_EQ(text.find("AddressSanitizer"), std::string::npos) << text;
+    EXPECT_EQ(text.find("runtime error"), std::string::npos) << text;
+    EXPECT_EQ(instance.process->TermSignal(), 0) << "ended by a signal; output:\n" << text;
+    return status.value_or(-1);
 }
 
 int ComtermE2e::CloseWindow() {
-    x->RequestClose(window);
-    const std::optional<int> status = process->WaitExit(30s);
-    EXPECT_TRUE(status.has_value()) << "comterm did not exit after the close request";
-    const std::string output = ProgramOutput();
-    EXPECT_EQ(output.find("AddressSanitizer"), std::string::npos) << output;
-    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
-    EXPECT_EQ(process->TermSignal(), 0) << "ended by signal; output:\n" << output;
-    return status.value_or(-1);
+    Instance instance{std::move(process), window};
+    const int status = CloseInstance(instance, run / "output.txt");
+    process = std::move(instance.process);
+    return status;
 }
 
 std::string ComtermE2e::ProgramOutput() const {

@@ -90,6 +90,12 @@ bool WaitConsumed(const PtyPeer& peer, std::chrono::milliseconds timeout);
 std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
                            std::chrono::milliseconds timeout);
 
+// A started program and its main window.
+struct Instance {
+    std::unique_ptr<RunningProgram> process;
+    XWindowId window = 0;
+};
+
 class ComtermE2e : public testing::Test {
   protected:
     void SetUp() override;
@@ -100,6 +106,10 @@ class ComtermE2e : public testing::Test {
     // Closes the window as a window manager's close box does and waits for the process to
     // end; its exit status, or -1 when it ended otherwise or not in time.
     int CloseWindow();
+    // The same for a second program beside the one under test.
+    void StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
+                       const fs::path& output, Instance& started);
+    int CloseInstance(Instance& instance, const fs::path& output);
     // The program's output so far (Qt warnings, sanitizer reports).
     std::string ProgramOutput() const;
 

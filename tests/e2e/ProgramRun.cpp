@@ -109,6 +109,9 @@ RunningProgram::RunningProgram(const fs::path& binary, const LaunchOptions& opti
     if (pid_ == 0) {
         dup2(outputFd, 1);
         dup2(outputFd, 2);
+        // The test's own pty ends must not live on in the program, or closing them would not
+        // take the device away.
+        close_range(3, ~0u, 0);
         // Started from elsewhere, as from a shortcut: the program must find its own directory.
         if (chdir("/") != 0)
             _exit(126);

@@ -6,6 +6,8 @@
 #include "E2eFixture.h"
 #include "PeerLineSettings.h"
 
+class Restart : public ComtermE2e {};
+
 namespace {
 
 bool OnTop(const std::vector<std::string>& states) {
@@ -28,7 +30,7 @@ unsigned long OpacityProperty(int alpha) {
 
 } // namespace
 
-TEST_F(ComtermE2e, ARestartRestoresEverySettingChangedInTheWindow) {
+TEST_F(Restart, ARestartRestoresEverySettingChangedInTheWindow) {
     PtyPeer peer;
     program->LinkPort("COM7", peer.path);
     // The font chooser is a dialog of its own; the font is given by the file and must survive.

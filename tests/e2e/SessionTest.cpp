@@ -8,6 +8,8 @@
 #include "E2eFixture.h"
 #include "PeerLineSettings.h"
 
+class Session : public ComtermE2e {};
+
 namespace {
 
 // True when a program other than the test holds the device open exclusively.
@@ -24,7 +26,7 @@ bool HeldExclusively(const std::string& device) {
 
 } // namespace
 
-TEST_F(ComtermE2e, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
+TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     PtyPeer peer;
     program->LinkPort("COM5", peer.path);
     Launch();
@@ -61,7 +63,7 @@ TEST_F(ComtermE2e, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     EXPECT_TRUE(program->LogFiles().empty());
 }
 
-TEST_F(ComtermE2e, EachDisplayModeLogsExactlyWhatItShows) {
+TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
     PtyPeer peer;
     program->LinkPort("COM5", peer.path);
     SettingsValues settings;
@@ -110,7 +112,7 @@ TEST_F(ComtermE2e, EachDisplayModeLogsExactlyWhatItShows) {
     EXPECT_EQ(ReadFileBytes(*log), shown) << "the log ends with all received text at exit";
 }
 
-TEST_F(ComtermE2e, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
+TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     PtyPeer peer;
     program->LinkPort("COM5", peer.path);
     SettingsValues settings;
@@ -158,7 +160,7 @@ TEST_F(ComtermE2e, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic)
     EXPECT_EQ(program->ReadSettings(), settings.Text());
 }
 
-TEST_F(ComtermE2e, NewDateStartsALogFileOnEveryConnection) {
+TEST_F(Session, NewDateStartsALogFileOnEveryConnection) {
     PtyPeer peer;
     program->LinkPort("COM5", peer.path);
     SettingsValues settings;
@@ -220,7 +222,7 @@ TEST_F(ComtermE2e, NewDateStartsALogFileOnEveryConnection) {
     EXPECT_EQ(program->ReadSettings(), settings.Text());
 }
 
-TEST_F(ComtermE2e, AutoConnectOpensThePortOnceItAppears) {
+TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
     SettingsValues settings;
     settings.port = "COM5";
     settings.autoConnect = 1;

@@ -23,8 +23,14 @@ void UserInput::Run(const std::vector<std::string>& arguments) const {
     for (std::string& argument : command)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // Only the standard streams go along: the test's pty ends stay the test's.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), envp.data()) != 0)
+    const int spawned = posix_spawnp(&pid, "xdotool", &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         throw std::runtime_error("cannot start xdotool (is it installed?)");
     int status = 0;
     waitpid(pid, &status, 0);

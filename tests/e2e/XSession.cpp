@@ -1,7 +1,10 @@
 #include "XSession.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -66,22 +69,76 @@ std::vector<long> LongProperty(Display* display, Window window, ::Atom property)
     return values;
 }
 
+uint32_t Crc32(const std::string& bytes, uint32_t crc = 0) {
+    crc = ~crc;
+    for (const char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void PutChunk(std::string& png, const char* type, const std::string& data) {
+    PutBigEndian(png, static_cast<uint32_t>(data.size()));
+    const std::string typed = std::string(type, 4) + data;
+    png += typed;
+    PutBigEndian(png, Crc32(typed));
+}
+
+// RGB rows as a PNG; the image data goes in stored (uncompressed) deflate blocks.
+std::string EncodePng(int width, int height, const std::string& rows) {
+    std::string png = "\x89PNG\r\n\x1A\n";
+    std::string header;
+    PutBigEndian(header, static_cast<uint32_t>(width));
+    PutBigEndian(header, static_cast<uint32_t>(height));
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
+    PutChunk(png, "IHDR", header);
+    std::string zlib = "\x78\x01";
+    uint32_t a = 1;
+    uint32_t b = 0;
+    for (const char c : rows) {
+        a = (a + static_cast<unsigned char>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t at = 0; at < rows.size() || at == 0; at += 65535) {
+        const std::size_t size = std::min<std::size_t>(65535, rows.size() - at);
+        zlib += static_cast<char>(at + size >= rows.size() ? 1 : 0);
+        zlib += static_cast<char>(size & 0xFF);
+        zlib += static_cast<char>(size >> 8);
+        zlib += static_cast<char>(~size & 0xFF);
+        zlib += static_cast<char>((~size >> 8) & 0xFF);
+        zlib.append(rows, at, size);
+        if (rows.empty())
+            break;
+    }
+    PutBigEndian(zlib, (b << 16) | a);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", "");
+    return png;
+}
+
 } // namespace
 
 XServer::XServer() {
     int ready[2];
     if (pipe(ready) != 0)
         throw std::runtime_error("pipe failed");
-    const std::string fd = std::to_string(ready[1]);
     pid_ = fork();
     if (pid_ == 0) {
-        close(ready[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, 1);
         dup2(quiet, 2);
+        dup2(ready[1], 3);
+        close_range(4, ~0u, 0);
         // -ac: the server is private to this test and also serves a client of another user.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", "-ac", "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
+               "tcp", "-ac", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);
@@ -245,6 +302,34 @@ void XClient::AddRussianLetters() {
         XChangeKeyboardMapping(display, unused[i], 2, pair, 1);
     }
     XSync(display, False);
+}
+
+bool XClient::SaveScreenshot(const std::string& path) {
+    Display* display = impl_->display;
+    XWindowAttributes root{};
+    XGetWindowAttributes(display, impl_->root, &root);
+    XImage* image = XGetImage(display, impl_->root, 0, 0, static_cast<unsigned>(root.width),
+                              static_cast<unsigned>(root.height), AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    std::string rows;
+    rows.reserve(static_cast<std::size_t>(root.height) * (1 + 3 * root.width));
+    for (int y = 0; y < root.height; ++y) {
+        rows += '\0'; // no filter
+        for (int x = 0; x < root.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            rows += static_cast<char>((pixel >> 16) & 0xFF);
+            rows += static_cast<char>((pixel >> 8) & 0xFF);
+            rows += static_cast<char>(pixel & 0xFF);
+        }
+    }
+    XDestroyImage(image);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const std::string png = EncodePng(root.width, root.height, rows);
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
 }
 
 void XClient::RequestClose(XWindowId window) {

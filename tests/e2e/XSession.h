@@ -68,6 +68,9 @@ class XClient {
     // a key for that moment only, which races with the client reading the new map.
     void AddRussianLetters();
 
+    // The whole screen as an uncompressed PNG file, for looking at after a failure.
+    bool SaveScreenshot(const std::string& path);
+
     // WM_DELETE_WINDOW, as a window manager sends it for the close box.
     void RequestClose(XWindowId window);
     // Sends _NET_WM_PING and waits for the client's answer; the time it took, or none when no

@@ -1,0 +1,212 @@
+// The program beside files and directories that are not what it expects: a program directory
+// it may not write, one that disappears, a settings file that is no settings file, a log name
+// that is taken by a directory.
+
+#include <ctime>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "E2eFixture.h"
+
+namespace {
+
+// An unprivileged user: as root the test could not make anything unwritable for the program.
+constexpr uid_t kNobody = 65534;
+
+std::string LogNameAt(std::time_t time) {
+    std::tm local{};
+    localtime_r(&time, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "%H_%M_%S__%m_%d_%Y_Tavik.log", &local);
+    return name;
+}
+
+} // namespace
+
+class FileFault : public ComtermE2e {
+  protected:
+    // A start that must come up with the defaults of a first start and close cleanly.
+    void RunWithDefaults(std::optional<uid_t> user = std::nullopt) {
+        Launch(user);
+        ASSERT_FALSE(HasFatalFailure());
+        const WindowGeometry at = Geometry();
+        EXPECT_EQ(at.x, 100);
+        EXPECT_EQ(at.y, 100);
+        EXPECT_EQ(at.width, 420);
+        EXPECT_EQ(at.height, 304);
+        EXPECT_EQ(Title(), kTitleClosed);
+        // The window works: a click on Clear and an answer to the window manager.
+        ClickAt(At::Clear);
+        Sync();
+        EXPECT_EQ(CloseWindow(), 0);
+    }
+
+    std::vector<std::string> ProgramFiles() { return ListNames(program->path()); }
+};
+
+TEST_F(FileFault, ReadOnlyProgramDirectoryWithoutSettingsStartsWithDefaultsAndWritesNothing) {
+    fs::permissions(program->path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                         fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    const std::vector<std::string> before = ProgramFiles();
+    RunWithDefaults(kNobody);
+    EXPECT_EQ(ProgramFiles(), before) << "no settings file, no temporary file";
+}
+
+TEST_F(FileFault, ReadOnlyProgramDirectoryKeepsTheOldSettingsAndLogsNothing) {
+    PtyPeer peer;
+    ASSERT_EQ(chown(peer.path.c_str(), kNobody, kNobody), 0);
+    program->LinkPort("COM5", peer.path);
+    // Edited by hand: a comment, LF line ends, keys in another order and case.
+    const std::string old = "; mine\n[window]\nw = 500\n[Font]\nName=Courier\n";
+    const std::string top = "port=COM5\nLog = 1\nInMode=0\n";
+    program->WriteSettings(top + old);
+    fs::permissions(program->path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    const std::vector<std::string> before = ProgramFiles();
+
+    Launch(kNobody);
+    EXPECT_EQ(Geometry().width, 500) << "the readable old settings are applied";
+    Connect();
+    peer.Send("not logged");
+    ASSERT_TRUE(WaitConsumed(peer, 10s));
+    ClickSendEditor();
+    TypeLine("sent");
+    EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "sent\r");
+    EXPECT_TRUE(Dialogs().empty());
+    EXPECT_EQ(CloseWindow(), 0);
+
+    EXPECT_EQ(program->ReadSettings(), top + old) << "the old settings file is unchanged";
+    EXPECT_EQ(ProgramFiles(), before) << "no log file, no temporary file";
+}
+
+TEST_F(FileFault, ProgramDirectoryRemovedWhileRunning) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    settings.log = 1;
+    program->WriteSettings(settings.Text());
+    Launch();
+    Connect();
+
+    fs::remove_all(program->path());
+    peer.Send("nowhere to log");
+    ASSERT_TRUE(WaitConsumed(peer, 10s));
+    ClickSendEditor();
+    TypeLine("still");
+    EXPECT_EQ(ReceiveAtLeast(peer, 6, 10s), "still\r");
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_FALSE(fs::exists(program->path())) << "nothing was made anew";
+}
+
+TEST_F(FileFault, SettingsFileThatIsADirectory) {
+    fs::create_directory(program->settings());
+    WriteFileBytes(program->settings() / "inside", "kept");
+    RunWithDefaults();
+    ASSERT_TRUE(fs::is_directory(program->settings()));
+    EXPECT_EQ(ListNames(program->settings()), std::vector<std::string>{"inside"});
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}))
+        << "no temporary file left behind";
+}
+
+TEST_F(FileFault, EmptySettingsFile) {
+    program->WriteSettings("");
+    RunWithDefaults();
+    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+}
+
+TEST_F(FileFault, TenMegabytesOfRandomBytesAsSettings) {
+    std::mt19937 random(20240611);
+    std::string noise(10 << 20, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    program->WriteSettings(noise);
+    RunWithDefaults();
+    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
+}
+
+TEST_F(FileFault, SettingsFileTheProgramMayNotRead) {
+    ASSERT_EQ(chown(program->path().c_str(), kNobody, kNobody), 0);
+    SettingsValues stored;
+    stored.w = 600;
+    program->WriteSettings(stored.Text());
+    fs::permissions(program->settings(), fs::perms::none);
+    RunWithDefaults(kNobody);
+    // Written anew by the program's user; the file keeps the mode the user gave it.
+    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
+}
+
+TEST_F(FileFault, SettingsFileThatIsALinkToItself) {
+    fs::create_symlink("Setting.ini", program->settings());
+    RunWithDefaults();
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(program->settings())));
+    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+}
+
+TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    settings.log = 1;
+    program->WriteSettings(settings.Text());
+    Launch();
+    Connect();
+
+    // Every name of the next three seconds is a directory already.
+    const std::time_t blockedFrom = std::time(nullptr);
+    const std::time_t blockedTo = blockedFrom + 2;
+    std::vector<fs::path> taken;
+    for (std::time_t t = blockedFrom; t <= blockedTo; ++t) {
+        taken.push_back(program->path() / LogNameAt(t));
+        fs::create_directory(taken.back());
+    }
+
+    struct Chunk {
+        std::string text;
+        std::time_t sent;
+        std::time_t consumed;
+    };
+    std::vector<Chunk> chunks;
+    std::chrono::milliseconds slowest{0};
+    for (int i = 0; std::time(nullptr) <= blockedTo + 1 || program->LogFiles().empty(); ++i) {
+        ASSERT_LT(i, 200) << "no log file was ever made";
+        Chunk chunk{"<" + std::to_string(i) + ">", std::time(nullptr), 0};
+        peer.Send(chunk.text);
+        ASSERT_TRUE(WaitConsumed(peer, 10s));
+        chunk.consumed = std::time(nullptr);
+        chunks.push_back(chunk);
+        const std::optional<std::chrono::milliseconds> answer = x->Ping(window, 10s);
+        ASSERT_TRUE(answer) << "the window stopped answering";
+        slowest = std::max(slowest, *answer);
+    }
+    EXPECT_LT(slowest, 1000ms);
+
+    const std::optional<fs::path> log = SingleLog();
+    ASSERT_TRUE(log);
+    const std::string logged = ReadFileBytes(*log);
+    // Logged: a run of chunks up to the last. Chunks handled wholly within the blocked seconds
+    // are lost; those sent after them are all there.
+    std::size_t first = chunks.size();
+    std::string tail;
+    while (first > 0 && tail.size() < logged.size())
+        tail = chunks[--first].text + tail;
+    EXPECT_EQ(logged, tail);
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        if (chunks[i].consumed <= blockedTo) {
+            EXPECT_LT(i, first) << chunks[i].text << " was handled while every name was taken";
+        }
+        if (chunks[i].sent > blockedTo) {
+            EXPECT_GE(i, first) << chunks[i].text << " came after the taken names";
+        }
+    }
+    for (const fs::path& dir : taken) {
+        EXPECT_TRUE(fs::is_directory(dir));
+        EXPECT_TRUE(fs::is_empty(dir));
+    }
+    EXPECT_EQ(CloseWindow(), 0);
+}
