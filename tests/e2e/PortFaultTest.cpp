@@ -156,3 +156,47 @@ TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
     EXPECT_EQ(program->ReadSettings(), settings.Text());
     EXPECT_TRUE(program->LogFiles().empty());
 }
+
+TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    program->WriteSettings(settings.Text());
+    Launch();
+    Connect();
+    ClickSendEditor();
+
+    // Nothing fits: the four bytes of "abc" and CR time out after 4 x 100 + 10 ms, none sent.
+    ASSERT_TRUE(peer.LeaveRoom(0));
+    input->Type("abc");
+    Sync();
+    auto entered = std::chrono::steady_clock::now();
+    input->Key("Return");
+    const std::optional<XWindowId> box = WaitForDialog();
+    ASSERT_TRUE(box) << "no message box for a line of which nothing went out";
+    auto took = std::chrono::steady_clock::now() - entered;
+    EXPECT_GE(took, 400ms);
+    EXPECT_LT(took, 3000ms);
+    DismissDialog(*box);
+    const std::string filler = peer.Drain();
+    EXPECT_EQ(filler.find_first_not_of("xy"), std::string::npos) << "none of abc went out";
+
+    // Three of seven bytes fit: the write gives up after 710 ms, and a short write is not
+    // reported.
+    ASSERT_TRUE(peer.LeaveRoom(3));
+    input->Type("defghi");
+    Sync();
+    entered = std::chrono::steady_clock::now();
+    input->Key("Return");
+    Sync();
+    took = std::chrono::steady_clock::now() - entered;
+    EXPECT_GE(took, 700ms) << "the write waited for the peer";
+    EXPECT_LT(took, 3000ms);
+    EXPECT_FALSE(WaitForDialog(500ms)) << "a short write shows no message";
+    const std::string arrived = peer.Drain();
+    ASSERT_GE(arrived.size(), 3u);
+    EXPECT_EQ(arrived.substr(arrived.size() - 3), "def");
+    EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_EQ(CloseWindow(), 0);
+}
