@@ -13,16 +13,17 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <poll.h>
 #include <QApplication>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -414,12 +415,16 @@ int RunInScratch(const std::string& secondsText) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        // Ended with the launcher, which a test runner's time-out may kill.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string program = copy.string();
         execl(program.c_str(), program.c_str(), kScratchFlag, "--seconds", secondsText.c_str(),
               static_cast<char*>(nullptr));
         std::perror("soak: exec");
         _exit(127);
     }
+    // Ctrl+C ends the run; the launcher stays to remove the directory.
+    std::signal(SIGINT, SIG_IGN);
     int status = 0;
     while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
