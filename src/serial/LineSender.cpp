@@ -21,7 +21,7 @@ void SendEditorHook() {
     if (line.empty())
         return;
     line.push_back('\r');
-    // Only a write that sent nothing is reported; one cut short by the time-out is not.
-    if (SerialPort::WriteText(line) == 0)
+    // A line cut short by the write time-out is as much a failure as one not sent at all.
+    if (SerialPort::WriteText(line) < static_cast<int>(line.size()))
         ShowMessage(kSendFailedMessage);
 }
