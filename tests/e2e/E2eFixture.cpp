@@ -234,10 +234,20 @@ void ComtermE2e::TypeLine(const std::string& utf8) {
 }
 
 void ComtermE2e::ChoosePort(const std::string& name) {
+    // Arrow keys, not typing: the list's type-ahead joins keys typed within 400 ms of the last
+    // ones, so a second choice made soon after the first would not be found.
+    const int number = std::stoi(name.substr(3));
     ClickAt(At::Port);
-    // The list opens as a popup that takes the keys; typing selects the first entry so named.
-    Sync();
-    input->Type(name);
+    Sync(); // the list is open and takes the keys
+    if (number <= 128) {
+        input->Key("Home");
+        if (number > 1)
+            input->KeyRepeated("Down", number - 1);
+    } else {
+        input->Key("End");
+        if (number < 256)
+            input->KeyRepeated("Up", 256 - number);
+    }
     input->Key("Return");
     Sync();
 }

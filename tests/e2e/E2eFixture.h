@@ -118,7 +118,8 @@ class ComtermE2e : public testing::Test {
     void ClickSendEditor();
     // Types a line into the send editor (already focused) and presses Enter.
     void TypeLine(const std::string& utf8);
-    // Picks an entry of the port list by opening it and typing the entry's name.
+    // Picks an entry ("COM1" to "COM256") of the port list by opening it and moving to it with
+    // the arrow keys.
     void ChoosePort(const std::string& name);
     std::string Title();
     bool WaitForTitle(const std::string& title, std::chrono::milliseconds timeout = 10s);

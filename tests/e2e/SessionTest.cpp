@@ -251,3 +251,37 @@ TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), settings.Text());
 }
+
+TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
+    PtyPeer peer;
+    program->LinkPort("COM5", peer.path);
+    SettingsValues settings;
+    settings.port = "COM5";
+    program->WriteSettings(settings.Text());
+    Launch();
+    Connect();
+
+    // Every keystroke in the rate field reopens the port at the number typed so far.
+    ClickAt(At::BaudText);
+    input->Key("ctrl+a");
+    input->Type("19200");
+    Sync();
+    EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_EQ(ReadPeerLineSettings(peer.controller).outputSpeed, 19200u);
+    ClickSendEditor();
+    TypeLine("fast");
+    EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "fast\r");
+
+    // A port that cannot be opened: the old one is closed first and stays closed.
+    ChoosePort("COM230"); // stands for no device
+    EXPECT_TRUE(WaitForTitle(kTitleOpenFailed)) << Title();
+    EXPECT_TRUE(PollUntil([&] { return !HeldExclusively(peer.path); }, 5s));
+    ChoosePort("COM5");
+    EXPECT_TRUE(WaitForTitle(kTitleClosed))
+        << "released by the failure: a new choice only says closed";
+    Connect();
+
+    EXPECT_EQ(CloseWindow(), 0);
+    settings.bauds = "19200";
+    EXPECT_EQ(program->ReadSettings(), settings.Text());
+}

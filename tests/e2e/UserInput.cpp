@@ -59,6 +59,11 @@ void UserInput::Key(const std::string& keys) const {
     Run({"key", "--delay", "15", "--", keys});
 }
 
+void UserInput::KeyRepeated(const std::string& key, int times) const {
+    Run({"key", "--delay", "5", "--repeat", std::to_string(times), "--repeat-delay", "5", "--",
+         key});
+}
+
 void UserInput::MoveWindow(unsigned long window, int x, int y) const {
     Run({"windowmove", std::to_string(window), std::to_string(x), std::to_string(y)});
 }

@@ -16,6 +16,7 @@ class UserInput {
     void Type(const std::string& text) const;
     // Key names as xdotool knows them: "Return", "ctrl+a", "ctrl+v".
     void Key(const std::string& keys) const;
+    void KeyRepeated(const std::string& key, int times) const;
     // Moves or resizes a window as a window manager would.
     void MoveWindow(unsigned long window, int x, int y) const;
     void ResizeWindow(unsigned long window, int width, int height) const;
