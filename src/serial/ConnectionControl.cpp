@@ -4,7 +4,7 @@
 
 #include "app/TerminalState.h"
 #include "serial/ParseBaudText.h"
-#include "serial/posix/PortNames.h"
+#include "serial/PortDescription.h"
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
 #include "ui/ConnectPicture.h"

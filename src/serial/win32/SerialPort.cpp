@@ -1,0 +1,97 @@
+#include "serial/SerialPort.h"
+
+#include <windows.h>
+
+namespace {
+
+// The one open device; INVALID_HANDLE_VALUE while the slot is empty.
+HANDLE slot = INVALID_HANDLE_VALUE;
+
+constexpr DWORD kQueueSize = 255;
+constexpr std::size_t kLongestName = 59;
+
+} // namespace
+
+namespace SerialPort {
+
+bool Open(const std::string& name, uint32_t baudRate) {
+    // The prefix reaches COM10 and above, which have no plain DOS device name.
+    const std::string path = "\\\\.\\" + name.substr(0, kLongestName);
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    SetupComm(handle, kQueueSize, kQueueSize);
+
+    DCB state{};
+    state.DCBlength = sizeof state;
+    if (!GetCommState(handle, &state)) {
+        CloseHandle(handle);
+        return false;
+    }
+    state.BaudRate = baudRate;
+    state.ByteSize = 8;
+    state.Parity = NOPARITY;
+    state.StopBits = ONESTOPBIT;
+    state.fParity = TRUE;
+    state.fOutxCtsFlow = FALSE;
+    state.fRtsControl = RTS_CONTROL_DISABLE;
+    if (!SetCommState(handle, &state)) {
+        CloseHandle(handle);
+        return false;
+    }
+
+    // Reads never wait: only bytes already counted are asked for.
+    COMMTIMEOUTS timeouts{};
+    timeouts.WriteTotalTimeoutMultiplier = 100;
+    timeouts.WriteTotalTimeoutConstant = 10;
+    SetCommTimeouts(handle, &timeouts);
+
+    Close();
+    slot = handle;
+    return true;
+}
+
+bool IsOpen() {
+    return slot != INVALID_HANDLE_VALUE;
+}
+
+int BytesWaiting() {
+    if (slot == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(slot, &errors, &status))
+        return 0;
+    return static_cast<int>(status.cbInQue);
+}
+
+int Read(unsigned char* buffer, int count) {
+    if (slot == INVALID_HANDLE_VALUE || count <= 0)
+        return 0;
+    DWORD got = 0;
+    if (!ReadFile(slot, buffer, static_cast<DWORD>(count), &got, nullptr))
+        return 0;
+    return static_cast<int>(got);
+}
+
+int WriteText(const std::string& text) {
+    if (slot == INVALID_HANDLE_VALUE)
+        return 0;
+    // Like the C string it stands for, the text ends at its first NUL.
+    const std::size_t length = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
+    if (length == 0)
+        return 0;
+    DWORD written = 0;
+    // Only the count matters: a time-out reports failure with part of the text sent.
+    WriteFile(slot, text.data(), static_cast<DWORD>(length), &written, nullptr);
+    return static_cast<int>(written);
+}
+
+void Close() {
+    if (slot != INVALID_HANDLE_VALUE)
+        CloseHandle(slot);
+    slot = INVALID_HANDLE_VALUE;
+}
+
+} // namespace SerialPort
