@@ -109,10 +109,29 @@ std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
     return peer.Receive(count, timeout);
 }
 
+namespace {
+
+// Beside the build, where the binary can be hard-linked, unless some directory on the way is
+// closed to other users: tests that run the program as another user need to reach it.
+fs::path RunsRoot() {
+    const fs::path beside(COMTERM_E2E_RUNS);
+    for (fs::path dir = beside.parent_path(); !dir.empty(); dir = dir.parent_path()) {
+        std::error_code error;
+        const fs::perms perms = fs::status(dir, error).permissions();
+        if (error || (perms & fs::perms::others_exec) == fs::perms::none)
+            return fs::temp_directory_path() / "comterm-e2e-runs";
+        if (dir == dir.root_path())
+            break;
+    }
+    return beside;
+}
+
+} // namespace
+
 void ComtermE2e::SetUp() {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    run = fs::path(COMTERM_E2E_RUNS) / (std::string(test->test_suite_name()) + "." + test->name() +
-                                        "." + std::to_string(getpid()));
+    run = RunsRoot() / (std::string(test->test_suite_name()) + "." + test->name() + "." +
+                        std::to_string(getpid()));
     fs::remove_all(run);
     fs::create_directories(run / "home");
     server = std::make_unique<XServer>();
@@ -120,6 +139,11 @@ void ComtermE2e::SetUp() {
     x->AddRussianLetters();
     input = std::make_unique<UserInput>(server->display());
     program = std::make_unique<ProgramDirectory>(run / "program", COMTERM_BINARY);
+    // Whatever the umask, open to the other user some tests run the program as.
+    const fs::perms open = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec;
+    for (const fs::path& dir : {run.parent_path(), run, program->path(), program->path() / "ports"})
+        fs::permissions(dir, open);
 }
 
 void ComtermE2e::TearDown() {

@@ -184,7 +184,7 @@ TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
         ASSERT_TRUE(answer) << "the window stopped answering";
         slowest = std::max(slowest, *answer);
     }
-    EXPECT_LT(slowest, 1000ms);
+    EXPECT_LT(slowest, 2000ms) << "slowest answer while names were taken";
 
     const std::optional<fs::path> log = SingleLog();
     ASSERT_TRUE(log);

@@ -177,7 +177,7 @@ TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
     ASSERT_TRUE(box) << "no message box for a line of which nothing went out";
     auto took = std::chrono::steady_clock::now() - entered;
     EXPECT_GE(took, 400ms);
-    EXPECT_LT(took, 3000ms);
+    EXPECT_LT(took, 5000ms) << "far beyond the bound";
     DismissDialog(*box);
     const std::string filler = peer.Drain();
     EXPECT_EQ(filler.find_first_not_of("xy"), std::string::npos) << "none of abc went out";
@@ -193,7 +193,7 @@ TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
     ASSERT_TRUE(shortBox) << "no message box for a line cut short";
     took = std::chrono::steady_clock::now() - entered;
     EXPECT_GE(took, 700ms) << "the write waited for the peer";
-    EXPECT_LT(took, 3000ms);
+    EXPECT_LT(took, 5000ms) << "far beyond the bound";
     DismissDialog(*shortBox);
     const std::string arrived = peer.Drain();
     ASSERT_GE(arrived.size(), 3u);

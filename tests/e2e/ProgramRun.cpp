@@ -63,6 +63,9 @@ void ProgramDirectory::UnlinkPort(const std::string& name) const {
 
 void ProgramDirectory::WriteSettings(const std::string& bytes) const {
     WriteFileBytes(settings(), bytes);
+    // As a user's editor leaves it, whatever the test's umask.
+    fs::permissions(settings(), fs::perms::owner_read | fs::perms::owner_write |
+                                    fs::perms::group_read | fs::perms::others_read);
 }
 
 std::string ProgramDirectory::ReadSettings() const {
