@@ -1,0 +1,70 @@
+#include "ui/Appearance.h"
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include "app/TerminalState.h"
+#include "ui/win32/MainWindowState.h"
+#include "ui/win32/TextFont.h"
+
+namespace {
+
+constexpr UINT kKeepPlaceAndSize = SWP_NOSIZE | SWP_NOMOVE;
+constexpr int kBoldWeight = 700;
+constexpr int kRegularWeight = 400;
+
+// The one font of both text controls; a new one replaces it.
+HFONT textFont = nullptr;
+
+void SetTextColor(HWND control, int32_t color) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    if (color == -1)
+        format.dwEffects = CFE_AUTOCOLOR;
+    else
+        format.crTextColor = static_cast<COLORREF>(color);
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+} // namespace
+
+int FontHeight(int32_t points) {
+    const HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const int dotsPerInch = display ? GetDeviceCaps(display, LOGPIXELSY) : 96;
+    if (display)
+        DeleteDC(display);
+    return -MulDiv(points, dotsPerInch, 72);
+}
+
+void ApplyStayOnTop(bool onTop) {
+    SetWindowPos(MainWindowHandle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 kKeepPlaceAndSize);
+}
+
+void MakeWindowLayered() {
+    const HWND window = MainWindowHandle();
+    SetWindowLongPtrA(window, GWL_EXSTYLE, GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+}
+
+void ApplyWindowOpacity(int32_t alpha) {
+    SetLayeredWindowAttributes(MainWindowHandle(), 0, static_cast<BYTE>(alpha & 0xFF), LWA_ALPHA);
+}
+
+void ApplyTextFont() {
+    if (textFont)
+        DeleteObject(textFont);
+    const FontSettings& font = terminal.Font;
+    textFont = CreateFontA(
+        FontHeight(font.Size), 0, 0, 0, font.Style & Bold ? kBoldWeight : kRegularWeight,
+        (font.Style & Italic) != 0, (font.Style & Underline) != 0, (font.Style & StrikeOut) != 0,
+        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+        font.Style & ProofQuality ? PROOF_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+        font.Name.c_str());
+    for (const ControlId id : {ReceiveView, SendEditor})
+        SendMessageA(ControlHandle(id), WM_SETFONT, reinterpret_cast<WPARAM>(textFont), TRUE);
+    for (const ControlId id : {ReceiveView, SendEditor})
+        SetTextColor(ControlHandle(id), font.Color);
+}

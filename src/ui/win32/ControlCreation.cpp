@@ -1,0 +1,152 @@
+#include "ui/win32/ControlCreation.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "ui/ControlTable.h"
+#include "ui/win32/ConnectButtonPicture.h"
+#include "ui/win32/MainWindowState.h"
+#include "ui/win32/RichEditClass.h"
+#include "ui/win32/Splitter.h"
+
+namespace {
+
+constexpr int kDropDownHeight = 350;
+constexpr LPARAM kLargestText = 0x7FFFFFFE;
+
+HMENU CommandId(ControlId id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstCommandId + id));
+}
+
+HWND Create(HWND parent, const ControlSpec& spec, const char* className, DWORD style,
+            DWORD exStyle = 0, int height = -1) {
+    const HWND control =
+        CreateWindowExA(exStyle, className, spec.caption, WS_CHILD | WS_VISIBLE | style, spec.x,
+                        spec.y, spec.width, height < 0 ? spec.height : height, parent,
+                        CommandId(spec.id), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+    return control;
+}
+
+// The closed box of a ComboBoxEx32 is as high as its selection field allows: the field's
+// height is set so the whole box has the height the table gives.
+void FitClosedHeight(HWND combo, int wanted) {
+    const auto inner = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETCOMBOCONTROL, 0, 0));
+    // The box may round the field's height; a second step corrects what the first left.
+    for (int step = 0; step < 2; ++step) {
+        RECT box;
+        GetWindowRect(combo, &box);
+        const int extra = wanted - (box.bottom - box.top);
+        const auto field = static_cast<int>(SendMessageA(inner, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+        if (extra == 0 || field + extra <= 0)
+            return;
+        SendMessageA(combo, CB_SETITEMHEIGHT, WPARAM(-1), field + extra);
+    }
+}
+
+HWND CreateCombo(HWND parent, const ControlSpec& spec, bool editable) {
+    const DWORD style =
+        WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+    const HWND combo = Create(parent, spec, WC_COMBOBOXEXA, style, 0, kDropDownHeight);
+    FitClosedHeight(combo, spec.height);
+    return combo;
+}
+
+HWND CreateTextControl(HWND parent, const ControlSpec& spec, bool readOnly) {
+    const DWORD style = WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL |
+                        (readOnly ? ES_READONLY : ES_WANTRETURN);
+    const HWND text = Create(parent, spec, RichEditClassName(), style, WS_EX_CLIENTEDGE, 0);
+    SendMessageA(text, EM_EXLIMITTEXT, 0, kLargestText);
+    return text;
+}
+
+// The arrows stand at the right end of the spin box's place and the edit field takes the
+// rest; they are placed here rather than aligned by the up-down control, whose alignment
+// overlaps the field's border by a width that depends on the visual style.
+HWND CreateSpin(HWND parent, const ControlSpec& spec, HWND& arrows) {
+    ControlSpec field = spec;
+    field.width = spec.width - kSpinArrowWidth;
+    const HWND edit =
+        Create(parent, field, "EDIT", WS_TABSTOP | ES_RIGHT | ES_NUMBER, WS_EX_CLIENTEDGE);
+    arrows =
+        CreateWindowExA(0, UPDOWN_CLASSA, "",
+                        WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                        spec.x + field.width, spec.y, kSpinArrowWidth, spec.height, parent, nullptr,
+                        GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+    SendMessageA(arrows, UDM_SETRANGE32, kSpinMinimum, kSpinMaximum);
+    // Taking the buddy may resize the arrows to the style's own width.
+    SetWindowPos(arrows, nullptr, spec.x + field.width, spec.y, kSpinArrowWidth, spec.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return edit;
+}
+
+HWND CreateControl(HWND parent, const ControlSpec& spec, const CreatedControls& made,
+                   HWND& arrows) {
+    switch (spec.kind) {
+    case ControlKind::CheckBox:
+        return Create(parent, spec, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+    case ControlKind::ToggleButton: {
+        const HWND button =
+            Create(parent, spec, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE);
+        DrawPictureOnButton(button);
+        return button;
+    }
+    case ControlKind::DropDownList:
+        return CreateCombo(parent, spec, false);
+    case ControlKind::DropDownCombo:
+        return CreateCombo(parent, spec, true);
+    case ControlKind::OptionButton:
+        return Create(parent, spec, "BUTTON",
+                      WS_TABSTOP | BS_AUTORADIOBUTTON | (spec.id == HexOption ? WS_GROUP : 0));
+    case ControlKind::SpinBox:
+        return CreateSpin(parent, spec, arrows);
+    case ControlKind::PushButton:
+        return Create(parent, spec, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
+    case ControlKind::ReadOnlyText:
+        return CreateTextControl(parent, spec, true);
+    case ControlKind::EditableText:
+        return CreateTextControl(parent, spec, false);
+    case ControlKind::Splitter:
+        return CreateViewSplitter(parent, spec.x, spec.y, spec.width, spec.height,
+                                  kFirstCommandId + spec.id, made.controls[ReceiveView],
+                                  made.controls[SendEditor]);
+    }
+    return nullptr;
+}
+
+HWND CreateTooltips(HWND window) {
+    const HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+    return tips;
+}
+
+void AddTooltip(HWND tips, HWND window, HWND control, const char* text) {
+    TOOLINFOA tool{};
+    // The older structure size is understood by every version of the common controls.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>(text);
+    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+} // namespace
+
+CreatedControls CreateControls(HWND window) {
+    CreatedControls made;
+    const HWND tips = CreateTooltips(window);
+    for (const ControlSpec& spec : kControls) {
+        made.controls[spec.id] = CreateControl(window, spec, made, made.spinArrows);
+        if (*spec.tooltip)
+            AddTooltip(tips, window, made.controls[spec.id], spec.tooltip);
+    }
+    // Input method editors have no business in the receive view.
+    SendMessageA(made.controls[ReceiveView], EM_SETEDITSTYLE, SES_NOIME, SES_NOIME);
+    return made;
+}

@@ -1,0 +1,7 @@
+#pragma once
+// Tab and Shift+Tab over MainWindow's controls, taken before the focused control sees them.
+
+#include <windows.h>
+
+// True when the message was a Tab key for MainWindow and the focus has moved.
+bool TakeFocusKey(const MSG& message);

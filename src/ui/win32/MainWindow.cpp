@@ -1,0 +1,235 @@
+#include <windows.h>
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "ui/ControlTable.h"
+#include "ui/win32/ConnectButtonPicture.h"
+#include "ui/win32/ControlCreation.h"
+#include "ui/win32/MainWindowState.h"
+
+namespace {
+
+const char* const kClassName = "ComtermMainWindow";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kExStyle = 0;
+constexpr UINT_PTR kTimerId = 0;
+
+HWND window = nullptr;
+HWND controls[kControlCount] = {};
+HWND spinArrows = nullptr;
+HWND focusBeforeDeactivation = nullptr;
+
+void ForgetControls() {
+    window = nullptr;
+    spinArrows = nullptr;
+    focusBeforeDeactivation = nullptr;
+    for (HWND& control : controls)
+        control = nullptr;
+}
+
+ControlEventKind KindOf(ControlId id, UINT code) {
+    switch (id) {
+    case PortCombo:
+    case BaudCombo:
+        return code == CBN_SELCHANGE || code == CBN_EDITCHANGE ? ControlEventKind::Change
+                                                               : ControlEventKind::Other;
+    case TransparencySpin:
+        return code == EN_CHANGE ? ControlEventKind::Change : ControlEventKind::Other;
+    case ReceiveView:
+    case SendEditor:
+        return ControlEventKind::Other;
+    default:
+        return code == BN_CLICKED ? ControlEventKind::Click : ControlEventKind::Other;
+    }
+}
+
+// Only the user's actions reach the program; focus and other reports of the text controls
+// are of no interest to it.
+void OnCommand(WPARAM wParam) {
+    const int id = LOWORD(wParam) - kFirstCommandId;
+    if (id < 0 || id >= kControlCount || id == ReceiveView || id == SendEditor)
+        return;
+    RaiseControlEvent(static_cast<ControlId>(id),
+                      KindOf(static_cast<ControlId>(id), HIWORD(wParam)));
+}
+
+void OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == spinArrows && header.code == UDN_DELTAPOS)
+        RaiseControlEvent(TransparencySpin, ControlEventKind::UpDown);
+}
+
+// Fills only the parts of the client area no control covers; the buttons that are drawn on
+// the window's background (all but plain push buttons) cover nothing.
+void EraseUncovered(HDC dc) {
+    RECT client;
+    GetClientRect(window, &client);
+    const HRGN uncovered = CreateRectRgnIndirect(&client);
+    for (int id = 0; id < kControlCount; ++id) {
+        const ControlKind kind = kControls[id].kind;
+        const HWND control = controls[id];
+        const bool drawnOnBackground = kind == ControlKind::CheckBox ||
+                                       kind == ControlKind::OptionButton ||
+                                       kind == ControlKind::ToggleButton;
+        if (!control || drawnOnBackground || !IsWindowVisible(control))
+            continue;
+        RECT area;
+        GetWindowRect(control, &area);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+        const HRGN covered = CreateRectRgnIndirect(&area);
+        CombineRgn(uncovered, uncovered, covered, RGN_DIFF);
+        DeleteObject(covered);
+    }
+    FillRgn(dc, uncovered, GetSysColorBrush(COLOR_BTNFACE));
+    DeleteObject(uncovered);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(wParam);
+        return 0;
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimerId)
+            RaiseTimerEvent();
+        return 0;
+    case WM_SIZE:
+        RaiseWindowEvent(wParam == SIZE_MINIMIZED ? EventType::Other : EventType::Resize);
+        return 0;
+    case WM_MOVE:
+        RaiseWindowEvent(EventType::Other);
+        return 0;
+    case WM_ACTIVATE:
+        RaiseWindowEvent(EventType::Other);
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            focusBeforeDeactivation = GetFocus();
+        } else if (focusBeforeDeactivation && IsWindow(focusBeforeDeactivation)) {
+            SetFocus(focusBeforeDeactivation);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (window)
+            EraseUncovered(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_CLOSE:
+        // The window stays until the end of shutdown, which still reads the controls.
+        RaiseWindowEvent(EventType::Close);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void RegisterMainWindowClass() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    if (!windowClass.hIcon)
+        windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass); // fails harmlessly when already registered
+}
+
+SIZE OuterSize(int clientWidth, int clientHeight) {
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+} // namespace
+
+HWND MainWindowHandle() {
+    return window;
+}
+
+HWND ControlHandle(ControlId id) {
+    return id >= 0 && id < kControlCount ? controls[id] : nullptr;
+}
+
+HWND SpinArrows() {
+    return spinArrows;
+}
+
+void CreateMainWindow() {
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES |
+                                                      ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
+                                                      ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    RegisterMainWindowClass();
+    ForgetEvents();
+    ForgetComboItems();
+    ProgramChange creating;
+    const SIZE outer = OuterSize(kInitialClientWidth, kInitialClientHeight);
+    window = CreateWindowExA(kExStyle, kClassName, kPortClosedTitle, kStyle, 0, 0, outer.cx,
+                             outer.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const CreatedControls created = CreateControls(window);
+    for (int id = 0; id < kControlCount; ++id)
+        controls[id] = created.controls[id];
+    spinArrows = created.spinArrows;
+    SetSplitterPosition(kInitialSplitterPosition);
+    ForgetEvents(); // creation is the program's own doing
+}
+
+void DestroyMainWindow() {
+    ForgetEvents(); // nothing the dying controls report may reach the program any more
+    if (window) {
+        KillTimer(window, kTimerId);
+        DestroyWindow(window);
+    }
+    ForgetControls();
+}
+
+void StartTimer(int periodMs) {
+    SetTimer(window, kTimerId, static_cast<UINT>(periodMs), nullptr);
+}
+
+void ShowMainWindow() {
+    // A window already maximised or minimised stays so.
+    ShowWindow(window, IsZoomed(window)   ? SW_SHOWMAXIMIZED
+                       : IsIconic(window) ? SW_SHOWMINIMIZED
+                                          : SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+}
+
+WindowPlacement GetWindowPlacement() {
+    RECT frame;
+    RECT client;
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    return {frame.left, frame.top, client.right, client.bottom};
+}
+
+void PlaceWindow(const WindowPlacement& placement) {
+    const WindowPlacement now = GetWindowPlacement();
+    auto pick = [](int wanted, int current) { return wanted == kKeepPlacement ? current : wanted; };
+    const SIZE outer =
+        OuterSize(pick(placement.width, now.width), pick(placement.height, now.height));
+    SetWindowPos(window, nullptr, pick(placement.x, now.x), pick(placement.y, now.y), outer.cx,
+                 outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ApplyLayout() {
+    RECT client;
+    GetClientRect(window, &client);
+    const Rect r = SplitterGeometryForClient(client.right, client.bottom);
+    MoveWindow(controls[ViewSplitter], r.x, r.y, r.width, r.height, TRUE);
+}
+
+void SetTitle(const std::string& title) {
+    SetWindowTextA(window, title.c_str());
+}
+
+std::string GetTitle() {
+    char title[512] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Building the text controls' font from FontSettings.
+
+#include <windows.h>
+
+#include "app/TerminalState.h"
+
+// The character height in pixels for a point size on the display, negative as CreateFontA
+// takes it: 12 points at 96 dots per inch give -16.
+int FontHeight(int32_t points);
