@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows build with MinGW-w64 and runs its tests under Wine.
-# Needs g++-mingw-w64-x86-64-posix, wine and wine64 (tools/install-packages.sh).
+# Needs g++-mingw-w64-x86-64-posix, wine, wine64 and xvfb-run (tools/install-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,4 +20,5 @@ wineserver -p &
 server=$!
 trap 'wineserver -k 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT
 
-ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 120
+# The window tests need a display; a virtual one serves them all.
+xvfb-run -a ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 120
