@@ -1,0 +1,107 @@
+#include <windows.h>
+
+#include <richedit.h>
+
+#include "app/TerminalState.h"
+#include "ui/Appearance.h"
+#include "ui/ConnectPicture.h"
+#include "ui/ControlTable.h"
+#include "Win32WindowFixture.h"
+
+namespace {
+
+using WindowBehaviour = Win32WindowTest;
+
+std::string textAtEnter;
+int enterCount = 0;
+
+void RecordEnter() {
+    ++enterCount;
+    textAtEnter = GetText(SendEditor);
+}
+
+TEST_F(WindowBehaviour, EnterHookRunsAfterTheEditorHasTheLineBreak) {
+    enterCount = 0;
+    InstallSendEditorHook(RecordEnter);
+    const HWND editor = ControlHandle(SendEditor);
+    for (const char c : {'a', 'b'})
+        SendMessageA(editor, WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(enterCount, 0);
+    // A key press as the message loop delivers it: the key, then its character.
+    SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageA(editor, WM_CHAR, '\r', 1);
+    EXPECT_EQ(enterCount, 1);
+    EXPECT_EQ(textAtEnter, "ab\r\n");
+}
+
+TEST_F(WindowBehaviour, DraggingTheBarMovesThePosition) {
+    const HWND splitter = ControlHandle(ViewSplitter);
+    SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 103));
+    SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 153));
+    SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, 153));
+    EXPECT_EQ(GetSplitterPosition(), 150);
+    // The lower minimum holds when the bar is dragged to the bottom.
+    SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 151));
+    SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 400));
+    SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, 400));
+    EXPECT_EQ(GetSplitterPosition(), 240 - 7 - 20);
+}
+
+TEST_F(WindowBehaviour, PressOutsideTheBarDragsNothing) {
+    const HWND splitter = ControlHandle(ViewSplitter);
+    SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 99));
+    SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 150));
+    SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, 150));
+    EXPECT_EQ(GetSplitterPosition(), 100);
+}
+
+// What the rich-text control makes of the font, for text added from now on.
+CHARFORMATA DefaultFormat(ControlId id) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(ControlHandle(id), EM_GETCHARFORMAT, SCF_DEFAULT,
+                 reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
+TEST_F(WindowBehaviour, TextFontAndColourReachBothTextControls) {
+    terminal.Font = {"Courier", 12, Bold | Italic, 0x0000FF};
+    ApplyTextFont();
+    for (const ControlId id : {ReceiveView, SendEditor}) {
+        const CHARFORMATA format = DefaultFormat(id);
+        EXPECT_STREQ(format.szFaceName, "Courier") << id;
+        EXPECT_EQ(format.yHeight, 12 * 20) << id; // in twips
+        EXPECT_TRUE(format.dwEffects & CFE_BOLD) << id;
+        EXPECT_TRUE(format.dwEffects & CFE_ITALIC) << id;
+        EXPECT_FALSE(format.dwEffects & CFE_UNDERLINE) << id;
+        EXPECT_FALSE(format.dwEffects & CFE_AUTOCOLOR) << id;
+        EXPECT_EQ(format.crTextColor, 0x0000FFu) << id;
+    }
+}
+
+TEST_F(WindowBehaviour, AutomaticColourIsTheSystemsTextColour) {
+    terminal.Font = {"Courier", 12, 0, -1};
+    ApplyTextFont();
+    EXPECT_TRUE(DefaultFormat(ReceiveView).dwEffects & CFE_AUTOCOLOR);
+}
+
+TEST_F(WindowBehaviour, ConnectButtonTakesItsConnectedCaptionAndGivesItBack) {
+    ShowConnectionState(true);
+    EXPECT_EQ(GetText(ConnectButton), kDisconnectCaption);
+    ShowConnectionState(false);
+    EXPECT_EQ(GetText(ConnectButton), kConnectCaption);
+    EXPECT_TRUE(SettleAndTakeEvents().empty());
+}
+
+TEST_F(WindowBehaviour, OpacityMakesTheWindowLayered) {
+    MakeWindowLayered();
+    ApplyWindowOpacity(300);
+    EXPECT_TRUE(GetWindowLongPtrA(MainWindowHandle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(MainWindowHandle(), nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 300 & 0xFF);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+}
+
+} // namespace
