@@ -16,5 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One executable with no runtime DLLs of the compiler beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
+# Programs run under Wine with the Russian locale, whose ANSI code page is Windows-1251 as on
+# the systems the program is made for: keys typed and texts passed through the A functions
+# keep their Cyrillic letters.
 find_program(COMTERM_WINE NAMES wine wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${COMTERM_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR env LC_ALL=ru_RU.UTF-8 ${COMTERM_WINE})
