@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils libx11-dev
     clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds comterm and runs every test: once as it ships, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, the Windows build under Wine, and every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,8 @@ run_suite() {
 run_suite build
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-asan -DCOMTERM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+tools/test-windows.sh
 
 # Every fuzz target for a minute; any finding fails the run.
 tools/fuzz.sh 60
