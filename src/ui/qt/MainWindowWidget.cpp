@@ -38,21 +38,21 @@ MainWindowWidget::~MainWindowWidget() {
 }
 
 void MainWindowWidget::createControls() {
-    for (const ControlSpec& spec : kControls) {
-        QWidget* widget = createControl(spec.id);
-        controls_[spec.id] = widget;
-        if (spec.kind != ControlKind::ReadOnlyText && spec.kind != ControlKind::EditableText)
-            widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
-        if (*spec.tooltip)
-            widget->setToolTip(ToQString(spec.tooltip));
+    for (const ControlSpec& entry : kControls) {
+        QWidget* widget = createControl(entry.id);
+        controls_[entry.id] = widget;
+        if (entry.kind != ControlKind::ReadOnlyText && entry.kind != ControlKind::EditableText)
+            widget->setGeometry(entry.x, entry.y, entry.width, entry.height);
+        if (*entry.tooltip)
+            widget->setToolTip(ToQString(entry.tooltip));
     }
     splitter()->setPosition(kInitialSplitterPosition);
 }
 
 QWidget* MainWindowWidget::createControl(ControlId id) {
-    const ControlSpec& spec = kControls[id];
-    const QString caption = ToQString(spec.caption);
-    switch (spec.kind) {
+    const ControlSpec& entry = kControls[id];
+    const QString caption = ToQString(entry.caption);
+    switch (entry.kind) {
     case ControlKind::CheckBox: {
         auto* box = new QCheckBox(caption, this);
         connect(box, &QCheckBox::clicked, [id] { RaiseControlEvent(id, ControlEventKind::Click); });
@@ -70,7 +70,7 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
         combo->setMaxVisibleItems(kDropDownMaxVisibleItems);
         connect(combo, &QComboBox::currentIndexChanged,
                 [id] { RaiseControlEvent(id, ControlEventKind::Change); });
-        if (spec.kind == ControlKind::DropDownCombo) {
+        if (entry.kind == ControlKind::DropDownCombo) {
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
             // The text typed is the rate used: completing it to a list entry would show

@@ -18,12 +18,12 @@ HMENU CommandId(ControlId id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstCommandId + id));
 }
 
-HWND Create(HWND parent, const ControlSpec& spec, const char* className, DWORD style,
+HWND Create(HWND parent, const ControlSpec& entry, const char* className, DWORD style,
             DWORD exStyle = 0, int height = -1) {
     const HWND control =
-        CreateWindowExA(exStyle, className, spec.caption, WS_CHILD | WS_VISIBLE | style, spec.x,
-                        spec.y, spec.width, height < 0 ? spec.height : height, parent,
-                        CommandId(spec.id), GetModuleHandleA(nullptr), nullptr);
+        CreateWindowExA(exStyle, className, entry.caption, WS_CHILD | WS_VISIBLE | style, entry.x,
+                        entry.y, entry.width, height < 0 ? entry.height : height, parent,
+                        CommandId(entry.id), GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
     return control;
@@ -45,18 +45,18 @@ void FitClosedHeight(HWND combo, int wanted) {
     }
 }
 
-HWND CreateCombo(HWND parent, const ControlSpec& spec, bool editable) {
+HWND CreateCombo(HWND parent, const ControlSpec& entry, bool editable) {
     const DWORD style =
         WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
-    const HWND combo = Create(parent, spec, WC_COMBOBOXEXA, style, 0, kDropDownHeight);
-    FitClosedHeight(combo, spec.height);
+    const HWND combo = Create(parent, entry, WC_COMBOBOXEXA, style, 0, kDropDownHeight);
+    FitClosedHeight(combo, entry.height);
     return combo;
 }
 
-HWND CreateTextControl(HWND parent, const ControlSpec& spec, bool readOnly) {
+HWND CreateTextControl(HWND parent, const ControlSpec& entry, bool readOnly) {
     const DWORD style = WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL |
                         (readOnly ? ES_READONLY : ES_WANTRETURN);
-    const HWND text = Create(parent, spec, RichEditClassName(), style, WS_EX_CLIENTEDGE, 0);
+    const HWND text = Create(parent, entry, RichEditClassName(), style, WS_EX_CLIENTEDGE, 0);
     SendMessageA(text, EM_EXLIMITTEXT, 0, kLargestText);
     return text;
 }
@@ -64,53 +64,53 @@ HWND CreateTextControl(HWND parent, const ControlSpec& spec, bool readOnly) {
 // The arrows stand at the right end of the spin box's place and the edit field takes the
 // rest; they are placed here rather than aligned by the up-down control, whose alignment
 // overlaps the field's border by a width that depends on the visual style.
-HWND CreateSpin(HWND parent, const ControlSpec& spec, HWND& arrows) {
-    ControlSpec field = spec;
-    field.width = spec.width - kSpinArrowWidth;
+HWND CreateSpin(HWND parent, const ControlSpec& entry, HWND& arrows) {
+    ControlSpec field = entry;
+    field.width = entry.width - kSpinArrowWidth;
     const HWND edit =
         Create(parent, field, "EDIT", WS_TABSTOP | ES_RIGHT | ES_NUMBER, WS_EX_CLIENTEDGE);
     arrows =
         CreateWindowExA(0, UPDOWN_CLASSA, "",
                         WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                        spec.x + field.width, spec.y, kSpinArrowWidth, spec.height, parent, nullptr,
+                        entry.x + field.width, entry.y, kSpinArrowWidth, entry.height, parent, nullptr,
                         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     SendMessageA(arrows, UDM_SETRANGE32, kSpinMinimum, kSpinMaximum);
     // Taking the buddy may resize the arrows to the style's own width.
-    SetWindowPos(arrows, nullptr, spec.x + field.width, spec.y, kSpinArrowWidth, spec.height,
+    SetWindowPos(arrows, nullptr, entry.x + field.width, entry.y, kSpinArrowWidth, entry.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     return edit;
 }
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, const CreatedControls& made,
+HWND CreateControl(HWND parent, const ControlSpec& entry, const CreatedControls& made,
                    HWND& arrows) {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::CheckBox:
-        return Create(parent, spec, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
+        return Create(parent, entry, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
     case ControlKind::ToggleButton: {
         const HWND button =
-            Create(parent, spec, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE);
+            Create(parent, entry, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE);
         DrawPictureOnButton(button);
         return button;
     }
     case ControlKind::DropDownList:
-        return CreateCombo(parent, spec, false);
+        return CreateCombo(parent, entry, false);
     case ControlKind::DropDownCombo:
-        return CreateCombo(parent, spec, true);
+        return CreateCombo(parent, entry, true);
     case ControlKind::OptionButton:
-        return Create(parent, spec, "BUTTON",
-                      WS_TABSTOP | BS_AUTORADIOBUTTON | (spec.id == HexOption ? WS_GROUP : 0));
+        return Create(parent, entry, "BUTTON",
+                      WS_TABSTOP | BS_AUTORADIOBUTTON | (entry.id == HexOption ? WS_GROUP : 0));
     case ControlKind::SpinBox:
-        return CreateSpin(parent, spec, arrows);
+        return CreateSpin(parent, entry, arrows);
     case ControlKind::PushButton:
-        return Create(parent, spec, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
+        return Create(parent, entry, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
     case ControlKind::ReadOnlyText:
-        return CreateTextControl(parent, spec, true);
+        return CreateTextControl(parent, entry, true);
     case ControlKind::EditableText:
-        return CreateTextControl(parent, spec, false);
+        return CreateTextControl(parent, entry, false);
     case ControlKind::Splitter:
-        return CreateViewSplitter(parent, spec.x, spec.y, spec.width, spec.height,
-                                  kFirstCommandId + spec.id, made.controls[ReceiveView],
+        return CreateViewSplitter(parent, entry.x, entry.y, entry.width, entry.height,
+                                  kFirstCommandId + entry.id, made.controls[ReceiveView],
                                   made.controls[SendEditor]);
     }
     return nullptr;
@@ -141,10 +141,10 @@ void AddTooltip(HWND tips, HWND window, HWND control, const char* text) {
 CreatedControls CreateControls(HWND window) {
     CreatedControls made;
     const HWND tips = CreateTooltips(window);
-    for (const ControlSpec& spec : kControls) {
-        made.controls[spec.id] = CreateControl(window, spec, made, made.spinArrows);
-        if (*spec.tooltip)
-            AddTooltip(tips, window, made.controls[spec.id], spec.tooltip);
+    for (const ControlSpec& entry : kControls) {
+        made.controls[entry.id] = CreateControl(window, entry, made, made.spinArrows);
+        if (*entry.tooltip)
+            AddTooltip(tips, window, made.controls[entry.id], entry.tooltip);
     }
     // Input method editors have no business in the receive view.
     SendMessageA(made.controls[ReceiveView], EM_SETEDITSTYLE, SES_NOIME, SES_NOIME);

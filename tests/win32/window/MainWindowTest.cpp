@@ -30,15 +30,15 @@ TEST_F(MainWindowGeometry, CreatedHiddenWithTheClientAreaAndTitleOfTheTable) {
 }
 
 TEST_F(MainWindowGeometry, FixedControlsStandWhereTheTableSays) {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.id == ReceiveView || spec.id == SendEditor || spec.id == TransparencySpin)
+    for (const ControlSpec& entry : kControls) {
+        if (entry.id == ReceiveView || entry.id == SendEditor || entry.id == TransparencySpin)
             continue;
-        const RECT place = PlaceOf(spec.id);
-        EXPECT_EQ(place.left, spec.x) << spec.id;
-        EXPECT_EQ(place.top, spec.y) << spec.id;
-        EXPECT_EQ(Width(place), spec.width) << spec.id;
-        if (spec.id != PortCombo && spec.id != BaudCombo) {
-            EXPECT_EQ(Height(place), spec.height) << spec.id;
+        const RECT place = PlaceOf(entry.id);
+        EXPECT_EQ(place.left, entry.x) << entry.id;
+        EXPECT_EQ(place.top, entry.y) << entry.id;
+        EXPECT_EQ(Width(place), entry.width) << entry.id;
+        if (entry.id != PortCombo && entry.id != BaudCombo) {
+            EXPECT_EQ(Height(place), entry.height) << entry.id;
         }
     }
 }
