@@ -204,6 +204,13 @@ void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t>
     ASSERT_TRUE(x->Ping(started.window, 30s)) << "the window does not answer";
 }
 
+void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, SettingsValues& settings) {
+    program->LinkPort("COM5", peer.path);
+    settings.port = "COM5";
+    program->WriteSettings(settings.Text());
+    Launch();
+}
+
 void ComtermE2e::Launch(std::optional<uid_t> user) {
     Instance started;
     StartInstance(*program, user, run / "output.txt", started);

@@ -103,6 +103,8 @@ class ComtermE2e : public testing::Test {
 
     // Starts the program and waits for its window; as another user when given.
     void Launch(std::optional<uid_t> user = std::nullopt);
+    // Links COM5 to the peer, chooses it in the settings, writes them and launches.
+    void LaunchOnCom5(const PtyPeer& peer, SettingsValues& settings);
     // Closes the window as a window manager's close box does and waits for the process to
     // end; its exit status, or -1 when it ended otherwise or not in time.
     int CloseWindow();

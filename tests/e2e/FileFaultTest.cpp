@@ -83,12 +83,9 @@ TEST_F(FileFault, ReadOnlyProgramDirectoryKeepsTheOldSettingsAndLogsNothing) {
 
 TEST_F(FileFault, ProgramDirectoryRemovedWhileRunning) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
     settings.log = 1;
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     fs::remove_all(program->path());
@@ -149,12 +146,9 @@ TEST_F(FileFault, SettingsFileThatIsALinkToItself) {
 
 TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
     settings.log = 1;
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     // Every name of the next three seconds is a directory already.

@@ -50,14 +50,11 @@ class Load : public ComtermE2e {};
 
 TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHex) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
     settings.bauds = "1048576";
     settings.inMode = 0;
     settings.log = 1;
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     std::mt19937 random(7);
@@ -104,11 +101,8 @@ TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHex) {
 
 TEST_F(Load, AMegabytePastedAndSentLeavesTheWindowAnswering) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     // One line of Latin and Russian letters, spaces and tabs, without a line break.

@@ -120,11 +120,8 @@ TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {
 
 TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
 
     // A terminal program that locks the device, as many do.
     const int holder = open(peer.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -159,11 +156,8 @@ TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
 
 TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
     ClickSendEditor();
 

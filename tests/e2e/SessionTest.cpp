@@ -65,12 +65,9 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
 
 TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
     settings.log = 1;
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     // Zero bytes show nothing in the character mode, so they start no log.
@@ -114,12 +111,9 @@ TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
 
 TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
     settings.log = 1;
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
 
     // Without a port, Enter only shows why nothing went out.
     ClickSendEditor();
@@ -162,11 +156,8 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
 
 TEST_F(Session, NewDateStartsALogFileOnEveryConnection) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     ClickAt(At::Log);
     ClickAt(At::NewDate);
     Connect();
@@ -254,11 +245,8 @@ TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
 
 TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     PtyPeer peer;
-    program->LinkPort("COM5", peer.path);
     SettingsValues settings;
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
-    Launch();
+    LaunchOnCom5(peer, settings);
     Connect();
 
     // Every keystroke in the rate field reopens the port at the number typed so far.
