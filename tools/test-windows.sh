@@ -8,19 +8,25 @@ dir=${1:-build-windows}
 jobs=${JOBS:-2}
 export WINEDEBUG=-all
 
+# Everything Wine starts, its desktop process included, must see the one virtual display the
+# window tests use: a desktop started without a display leaves later windows unusable.
+if [[ -z ${COMTERM_WINE_DISPLAY:-} ]]; then
+    exec env COMTERM_WINE_DISPLAY=1 xvfb-run -a "$0" "$dir"
+fi
+
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCOMTERM_WERROR=ON >/dev/null
 cmake --build "$dir" -j"$jobs"
 
 # A Wine prefix of the build's own, so the ports linked into it and the server below touch
-# nothing else. The first start creates it; a server kept alive between test programs saves
-# each of them seconds of start-up, and ends with the script.
+# nothing else. A server kept alive between test programs saves each of them seconds of
+# start-up; it is started before the prefix is made or updated, so there is only ever one.
 export WINEPREFIX=$PWD/$dir/wine-prefix
+mkdir -p "$WINEPREFIX"
+wineserver -k 2>/dev/null || true
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
 # The tests run in the Russian locale (cmake/mingw-w64.cmake); the prefix is made in it too, or
 # the first test programs would find it changed and rework it while others start.
 env LC_ALL=ru_RU.UTF-8 wineboot --init >/dev/null 2>&1 || true
-wineserver -p &
-server=$!
-trap 'wineserver -k 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT
 
-# The window tests need a display; a virtual one serves them all.
-xvfb-run -a ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 120
+ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 120
