@@ -23,7 +23,7 @@ cmake --build "$dir" -j"$jobs"
 export WINEPREFIX=$PWD/$dir/wine-prefix
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
-wineserver -p
+wineserver -p >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The tests run in the Russian locale (cmake/mingw-w64.cmake); the prefix is made in it too, or
 # the first test programs would find it changed and rework it while others start.

@@ -30,18 +30,19 @@ HWND Create(HWND parent, const ControlSpec& entry, const char* className, DWORD 
 }
 
 // The closed box of a ComboBoxEx32 is as high as its selection field allows: the field's
-// height is set so the whole box has the height the table gives.
+// height is set so the whole box has the height the table gives. Some versions add to the
+// height asked for, so the request is corrected by what the box then measures.
 void FitClosedHeight(HWND combo, int wanted) {
     const auto inner = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETCOMBOCONTROL, 0, 0));
-    // The box may round the field's height; a second step corrects what the first left.
-    for (int step = 0; step < 2; ++step) {
+    int request = static_cast<int>(SendMessageA(inner, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+    for (int step = 0; step < 3; ++step) {
         RECT box;
         GetWindowRect(combo, &box);
         const int extra = wanted - (box.bottom - box.top);
-        const auto field = static_cast<int>(SendMessageA(inner, CB_GETITEMHEIGHT, WPARAM(-1), 0));
-        if (extra == 0 || field + extra <= 0)
+        if (extra == 0 || request + extra <= 0)
             return;
-        SendMessageA(combo, CB_SETITEMHEIGHT, WPARAM(-1), field + extra);
+        request += extra;
+        SendMessageA(combo, CB_SETITEMHEIGHT, WPARAM(-1), request);
     }
 }
 
