@@ -132,12 +132,13 @@ CHARFORMATA DefaultFormat(ControlId id) {
 TEST_F(ModalDialogs, FontChooserStartsFromTheSettingsAndOkStoresAndAppliesThem) {
     const HWND onTop = OtherWindow(true, true);
     terminal.Font = {"Liberation Mono", 12, Bold | Underline, 0x0000FF};
-    WhileDialogIsOpen(ChooseTextFont,
-                      [&](HWND) {
-                          EXPECT_FALSE(IsWindowEnabled(MainWindowHandle()));
-                          EXPECT_FALSE(IsTopmost(onTop));
-                      },
-                      IDOK);
+    WhileDialogIsOpen(
+        ChooseTextFont,
+        [&](HWND) {
+            EXPECT_FALSE(IsWindowEnabled(MainWindowHandle()));
+            EXPECT_FALSE(IsTopmost(onTop));
+        },
+        IDOK);
     EXPECT_TRUE(IsTopmost(onTop));
     EXPECT_EQ(terminal.Font.Name, "Liberation Mono");
     EXPECT_EQ(terminal.Font.Size, 12);
@@ -156,7 +157,8 @@ TEST_F(ModalDialogs, CancelledFontChooserChangesNothing) {
     const HWND onTop = OtherWindow(true, true);
     terminal.Font = {"Liberation Mono", 12, Italic, -1};
     ApplyTextFont();
-    WhileDialogIsOpen(ChooseTextFont, [](HWND) {}, IDCANCEL);
+    WhileDialogIsOpen(
+        ChooseTextFont, [](HWND) {}, IDCANCEL);
     EXPECT_TRUE(IsTopmost(onTop));
     EXPECT_EQ(terminal.Font.Name, "Liberation Mono");
     EXPECT_EQ(terminal.Font.Size, 12);
@@ -169,16 +171,17 @@ TEST_F(ModalDialogs, CancelledFontChooserChangesNothing) {
 // regular face, and OK stores those. The size is what the user picked.
 TEST_F(ModalDialogs, FontChooserStoresThePickedSizeBlackAndNoProofQuality) {
     terminal.Font = {"Liberation Mono", 12, ProofQuality, -1};
-    WhileDialogIsOpen(ChooseTextFont,
-                      [](HWND chooser) {
-                          const HWND sizes = GetDlgItem(chooser, kSizeList);
-                          ASSERT_NE(SendMessageA(sizes, CB_SELECTSTRING, WPARAM(-1),
-                                                 reinterpret_cast<LPARAM>("10")),
-                                    CB_ERR);
-                          SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(kSizeList, CBN_SELCHANGE),
-                                       reinterpret_cast<LPARAM>(sizes));
-                      },
-                      IDOK);
+    WhileDialogIsOpen(
+        ChooseTextFont,
+        [](HWND chooser) {
+            const HWND sizes = GetDlgItem(chooser, kSizeList);
+            ASSERT_NE(
+                SendMessageA(sizes, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("10")),
+                CB_ERR);
+            SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(kSizeList, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(sizes));
+        },
+        IDOK);
     EXPECT_EQ(terminal.Font.Name, "Liberation Mono");
     EXPECT_EQ(terminal.Font.Size, 10);
     EXPECT_EQ(terminal.Font.Style, 0);

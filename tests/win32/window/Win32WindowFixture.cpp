@@ -2,6 +2,7 @@
 
 #include "app/Startup.h"
 #include "app/TerminalState.h"
+#include "ui/win32/KeyboardFocus.h"
 
 void Win32WindowTest::SetUp() {
     terminal = TerminalState{};
@@ -29,6 +30,8 @@ SIZE Win32WindowTest::ClientSize() const {
 std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (TakeFocusKey(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

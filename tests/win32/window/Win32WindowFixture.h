@@ -19,7 +19,8 @@ class Win32WindowTest : public testing::Test {
     RECT PlaceOf(HWND control) const;
     RECT PlaceOf(ControlId id) const { return PlaceOf(ControlHandle(id)); }
     SIZE ClientSize() const;
-    // Delivers what is posted, then takes the queued events without waiting.
+    // Delivers what is posted as the program's loop does, then takes the queued events
+    // without waiting.
     std::vector<WindowEvent> SettleAndTakeEvents();
 };
 
