@@ -1,5 +1,6 @@
 #include "ui/win32/ConnectButtonPicture.h"
 
+#include <cstddef>
 #include <uxtheme.h>
 
 #include "ui/ConnectPicture.h"
@@ -8,7 +9,9 @@
 
 namespace {
 
-const COLORREF kFieldColor = RGB(255, 138, 138);
+constexpr BYTE kFieldRed = 255;
+constexpr BYTE kFieldGreen = 138;
+constexpr BYTE kFieldBlue = 138;
 const char* const kPictureText = kDisconnectCaption;
 constexpr int kTextX = 10;
 constexpr int kTextY = 5;
@@ -76,6 +79,19 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
     return result;
 }
 
+// Rows of a 24-bit picture hold blue, green, red per pixel and are padded to 4 bytes.
+void FillField(BYTE* bits, int width, int height) {
+    const int stride = (width * 3 + 3) & ~3;
+    for (int y = 0; y < height; ++y) {
+        BYTE* pixel = bits + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x, pixel += 3) {
+            pixel[0] = kFieldBlue;
+            pixel[1] = kFieldGreen;
+            pixel[2] = kFieldRed;
+        }
+    }
+}
+
 } // namespace
 
 void DrawPictureOnButton(HWND button) {
@@ -100,13 +116,12 @@ void BuildConnectedPicture() {
     connectedPicture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!connectedPicture)
         return;
+    FillField(static_cast<BYTE*>(bits), size.right, size.bottom);
+    // Without a drawing context the picture stays a plain field.
     const HDC dc = CreateCompatibleDC(nullptr);
     if (!dc)
         return;
     const HGDIOBJ oldPicture = SelectObject(dc, connectedPicture);
-    const HBRUSH field = CreateSolidBrush(kFieldColor);
-    FillRect(dc, &size, field);
-    DeleteObject(field);
     const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));

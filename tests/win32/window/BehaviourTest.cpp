@@ -105,3 +105,50 @@ TEST_F(WindowBehaviour, OpacityMakesTheWindowLayered) {
 }
 
 } // namespace
+
+struct FacePixels {
+    int field = 0; // the picture's light red
+    int dark = 0;  // the glyphs of its word
+};
+
+// The pixels of the button's face, 4 pixels in from each edge.
+FacePixels ConnectButtonFace() {
+    const HWND button = ControlHandle(ConnectButton);
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT face;
+    GetClientRect(button, &face);
+    InflateRect(&face, -4, -4);
+    FacePixels pixels;
+    const HDC dc = GetDC(button);
+    for (int y = face.top; y < face.bottom; ++y) {
+        for (int x = face.left; x < face.right; ++x) {
+            const COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel == RGB(255, 138, 138))
+                ++pixels.field;
+            else if (GetRValue(pixel) < 100 && GetGValue(pixel) < 100 && GetBValue(pixel) < 100)
+                ++pixels.dark;
+        }
+    }
+    ReleaseDC(button, dc);
+    return pixels;
+}
+
+TEST_F(WindowBehaviour, ConnectedButtonShowsTheLightRedPictureWithItsWord) {
+    ShowMainWindow();
+    SetChecked(ConnectButton, true);
+    ShowConnectionState(true);
+    const FacePixels connected = ConnectButtonFace();
+    // 72 x 12 pixels of face; the word covers a part of it.
+    EXPECT_GT(connected.field, 72 * 12 / 2);
+    EXPECT_GT(connected.dark, 30);
+    // Another text font leaves the picture's word as it was.
+    terminal.Font = {"Liberation Serif", 20, Bold, 0x00FF00};
+    ApplyTextFont();
+    const FacePixels afterFont = ConnectButtonFace();
+    EXPECT_EQ(afterFont.field, connected.field);
+    EXPECT_EQ(afterFont.dark, connected.dark);
+
+    SetChecked(ConnectButton, false);
+    ShowConnectionState(false);
+    EXPECT_EQ(ConnectButtonFace().field, 0);
+}
