@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <commctrl.h>
 
 #include "app/TerminalState.h"
@@ -183,6 +184,84 @@ TEST_F(ControlOperations, AClickOnACheckBoxFlipsIt) {
     const std::vector<WindowEvent> events = SettleAndTakeEvents();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().control, OnTopCheck);
+}
+
+// The kinds of the user's actions on the controls that carry a value.
+std::vector<ControlEventKind> KindsOf(const std::vector<WindowEvent>& events, ControlId id) {
+    std::vector<ControlEventKind> kinds;
+    for (const WindowEvent& event : events)
+        if (event.type == EventType::Control && event.control == id)
+            kinds.push_back(event.kind);
+    return kinds;
+}
+
+bool Has(const std::vector<ControlEventKind>& kinds, ControlEventKind kind) {
+    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+}
+
+TEST_F(ControlOperations, TypingAndArrowsOnTheSpinBoxAreItsEvents) {
+    const HWND arrows = SpinArrows();
+    RECT area;
+    GetClientRect(arrows, &area);
+    auto clickUp = [&] {
+        SendMessageA(arrows, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.right / 2, 2));
+        SendMessageA(arrows, WM_LBUTTONUP, 0, MAKELPARAM(area.right / 2, 2));
+    };
+    SetSpinValue(TransparencySpin, 255);
+    clickUp();
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 255);
+    SetSpinValue(TransparencySpin, 100);
+    SettleAndTakeEvents();
+    clickUp();
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 101);
+    const std::vector<ControlEventKind> stepped = KindsOf(SettleAndTakeEvents(), TransparencySpin);
+    EXPECT_TRUE(Has(stepped, ControlEventKind::UpDown));
+    EXPECT_TRUE(Has(stepped, ControlEventKind::Change));
+
+    SendMessageA(ControlHandle(TransparencySpin), WM_CHAR, '5', 1);
+    const std::vector<ControlEventKind> typed = KindsOf(SettleAndTakeEvents(), TransparencySpin);
+    EXPECT_TRUE(Has(typed, ControlEventKind::Change));
+    EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
+}
+
+TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
+    handlerRuns = 0;
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, CountRun);
+    const auto field =
+        reinterpret_cast<HWND>(SendMessageA(ControlHandle(BaudCombo), CBEM_GETEDITCONTROL, 0, 0));
+    SendMessageA(field, WM_CHAR, '5', 1);
+    EXPECT_EQ(handlerRuns, 1);
+    EXPECT_EQ(KindsOf(SettleAndTakeEvents(), BaudCombo),
+              std::vector<ControlEventKind>{ControlEventKind::Change});
+
+    SetText(PortCombo, "COM3");
+    const auto list =
+        reinterpret_cast<HWND>(SendMessageA(ControlHandle(PortCombo), CBEM_GETCOMBOCONTROL, 0, 0));
+    SendMessageA(list, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(GetText(PortCombo), "COM4");
+    const std::vector<ControlEventKind> picked = KindsOf(SettleAndTakeEvents(), PortCombo);
+    EXPECT_TRUE(Has(picked, ControlEventKind::Change));
+}
+
+// The list may describe each port; the program still reads and sets the names themselves.
+TEST_F(ControlOperations, PortListShowsDescriptionsWhileTheProgramSeesNames) {
+    SetItemDescriber(PortCombo, [](const std::string& entry) { return entry + " (USB)"; });
+    AddItem(PortCombo, "COM300");
+    auto shown = [](int index) {
+        char text[64] = {};
+        COMBOBOXEXITEMA item{};
+        item.mask = CBEIF_TEXT;
+        item.iItem = index;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(ControlHandle(PortCombo), CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return std::string(text);
+    };
+    EXPECT_EQ(shown(0), "COM1 (USB)");
+    const auto count = static_cast<int>(SendMessageA(ControlHandle(PortCombo), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(shown(count - 1), "COM300 (USB)");
+    SetText(PortCombo, "COM300");
+    EXPECT_EQ(GetText(PortCombo), "COM300");
 }
 
 TEST_F(ControlOperations, ViewTextIsAppendedAndReadWithCrLf) {
