@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
 
+#include "app/EventLoop.h"
 #include "app/Startup.h"
 #include "app/TerminalState.h"
 #include "serial/LineSender.h"
 #include "serial/SerialPort.h"
+#include "storage/ReceiveLog.h"
 #include "ui/ControlTable.h"
 #include "Win32WindowFixture.h"
 
@@ -23,6 +29,7 @@ class LinkTest : public Win32WindowTest {
     }
     void TearDown() override {
         SerialPort::Close();
+        CloseLog();
         Win32WindowTest::TearDown();
     }
 
@@ -30,8 +37,14 @@ class LinkTest : public Win32WindowTest {
     std::string WaitForView(const std::string& wanted) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         while (GetText(ReceiveView) != wanted && std::chrono::steady_clock::now() < end)
-            SettleAndTakeEvents();
+            RunLoopActions();
         return GetText(ReceiveView);
+    }
+
+    // What the program's loop does with the events so far.
+    void RunLoopActions() {
+        for (const WindowEvent& event : SettleAndTakeEvents())
+            RunLoopAction(event);
     }
 
     void Type(const char* text) {
@@ -62,6 +75,36 @@ TEST_F(LinkTest, CharacterModeShowsTheBytesThemselves) {
     SendMessageA(ControlHandle(ConnectButton), BM_CLICK, 0, 0);
     Type("\xCF\xF0\xE8\xE2\xE5\xF2\r");
     EXPECT_EQ(WaitForView("\xCF\xF0\xE8\xE2\xE5\xF2\r\n"), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
+}
+
+// The logs of this test's directory, by name.
+std::vector<std::filesystem::path> Logs() {
+    std::vector<std::filesystem::path> logs;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.path().filename().string().ends_with("_Tavik.log"))
+            logs.push_back(entry.path());
+    return logs;
+}
+
+TEST_F(LinkTest, ReceivedTextIsLoggedExactlyAsShown) {
+    for (const auto& log : Logs())
+        std::filesystem::remove(log);
+    SetText(PortCombo, "COM5");
+    SendMessageA(ControlHandle(LogCheck), BM_CLICK, 0, 0);
+    RunLoopActions();
+    SendMessageA(ControlHandle(ConnectButton), BM_CLICK, 0, 0);
+    Type("Log\r");
+    ASSERT_EQ(WaitForView("4C 6F 67 0D "), "4C 6F 67 0D ");
+    CloseLog();
+    const std::vector<std::filesystem::path> logs = Logs();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_TRUE(std::regex_match(logs[0].filename().string(),
+                                 std::regex(R"(\d\d_\d\d_\d\d__\d\d_\d\d_\d{4}_Tavik\.log)")))
+        << logs[0];
+    std::ifstream in(logs[0], std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "4C 6F 67 0D ");
+    in.close();
+    std::filesystem::remove(logs[0]);
 }
 
 TEST_F(LinkTest, AMissingPortTurnsTheButtonBack) {
