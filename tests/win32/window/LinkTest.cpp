@@ -107,6 +107,31 @@ TEST_F(LinkTest, ReceivedTextIsLoggedExactlyAsShown) {
     std::filesystem::remove(logs[0]);
 }
 
+// The receive timer, counting towards auto-connect, goes on while the message is shown; the
+// line break stays typed.
+TEST_F(LinkTest, EnterWithoutAPortSaysSoAndKeepsTheLineBreak) {
+    ShowMainWindow();
+    terminal.AutoConnectFlag = 1;
+    Type("x");
+    const int64_t ticksBefore = terminal.ReconnectTicks;
+    int64_t ticksWhileOpen = 0;
+    WhileDialogIsOpen([this] { Type("\r"); },
+                      [&](HWND box) {
+                          EXPECT_EQ(ItemText(box, kMessageText),
+                                    "\xCD\xE5\xF2 \xEE\xF2\xEA\xFB\xF2\xEE\xE3\xEE "
+                                    "\xEF\xEE\xF0\xF2\xE0"); // "Нет откытого порта"
+                          const DWORD until = GetTickCount() + 200;
+                          MSG message;
+                          while (GetTickCount() < until)
+                              if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                                  DispatchMessageA(&message);
+                          ticksWhileOpen = terminal.ReconnectTicks - ticksBefore;
+                      },
+                      IDOK);
+    EXPECT_GT(ticksWhileOpen, 0);
+    EXPECT_EQ(GetText(SendEditor), "x\r\n");
+}
+
 TEST_F(LinkTest, AMissingPortTurnsTheButtonBack) {
     SetText(PortCombo, "COM200");
     SendMessageA(ControlHandle(ConnectButton), BM_CLICK, 0, 0);

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <functional>
 #include <richedit.h>
 
 #include "app/TerminalState.h"
@@ -9,55 +8,11 @@
 
 namespace {
 
-// What a test does with the dialog once it is open, and the button that then closes it.
-std::function<void(HWND)> inspectDialog;
-int closingButton = IDCANCEL;
-bool dialogSeen = false;
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs inside the dialog's own message loop.
-void CALLBACK LookForDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog)
-        return;
-    KillTimer(nullptr, timer);
-    dialogSeen = true;
-    inspectDialog(dialog);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(closingButton, BN_CLICKED), 0);
-}
-
-// Opens a modal dialog with `open`, inspects it while it is open, then closes it by a button.
-void WhileDialogIsOpen(const std::function<void()>& open, std::function<void(HWND)> inspect,
-                       int button) {
-    inspectDialog = std::move(inspect);
-    closingButton = button;
-    dialogSeen = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, LookForDialog);
-    open();
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(dialogSeen);
-}
-
 bool IsTopmost(HWND window) {
     return GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
 }
 
-constexpr int kMessageText = 0xFFFF; // the message box's text field
-constexpr int kSizeList = 0x472;     // the font chooser's size list
-
-std::string ItemText(HWND dialog, int item) {
-    char text[256] = {};
-    GetDlgItemTextA(dialog, item, text, sizeof text);
-    return text;
-}
+constexpr int kSizeList = 0x472; // the font chooser's size list
 
 class ModalDialogs : public Win32WindowTest {
   protected:

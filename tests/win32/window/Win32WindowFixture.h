@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -25,3 +26,11 @@ class Win32WindowTest : public testing::Test {
 };
 
 std::string ClassOf(HWND window);
+
+// Opens a modal dialog with `open`, hands it to `inspect` once it is shown, then closes it by
+// pressing `button`; fails the test if no dialog appeared.
+void WhileDialogIsOpen(const std::function<void()>& open, std::function<void(HWND)> inspect,
+                       int button);
+
+constexpr int kMessageText = 0xFFFF; // the message box's text field
+std::string ItemText(HWND dialog, int item);
