@@ -73,8 +73,8 @@ HWND CreateSpin(HWND parent, const ControlSpec& entry, HWND& arrows) {
     arrows =
         CreateWindowExA(0, UPDOWN_CLASSA, "",
                         WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                        entry.x + field.width, entry.y, kSpinArrowWidth, entry.height, parent, nullptr,
-                        GetModuleHandleA(nullptr), nullptr);
+                        entry.x + field.width, entry.y, kSpinArrowWidth, entry.height, parent,
+                        nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     SendMessageA(arrows, UDM_SETRANGE32, kSpinMinimum, kSpinMaximum);
     // Taking the buddy may resize the arrows to the style's own width.
