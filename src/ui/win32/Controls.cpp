@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <commctrl.h>
 #include <richedit.h>
 #include <vector>
 
+#include "ui/ControlTable.h"
 #include "ui/win32/MainWindowState.h"
 
 namespace {
@@ -173,11 +175,11 @@ void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& e
     }
 }
 
+// The arrows keep their last valid position while the field holds other text; the range is
+// enforced here too, whatever the common controls' version does.
 int GetSpinValue(ControlId) {
-    BOOL failed = FALSE;
-    const auto value = static_cast<int>(
-        SendMessageA(SpinArrows(), UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
-    return value;
+    const auto value = static_cast<int>(SendMessageA(SpinArrows(), UDM_GETPOS32, 0, 0));
+    return std::clamp(value, kSpinMinimum, kSpinMaximum);
 }
 
 void SetSpinValue(ControlId, int value) {

@@ -218,7 +218,12 @@ TEST_F(ControlOperations, TypingAndArrowsOnTheSpinBoxAreItsEvents) {
     EXPECT_TRUE(Has(stepped, ControlEventKind::UpDown));
     EXPECT_TRUE(Has(stepped, ControlEventKind::Change));
 
+    // A typed value outside the range is never reported.
+    SendMessageA(ControlHandle(TransparencySpin), EM_SETSEL, 0, -1);
     SendMessageA(ControlHandle(TransparencySpin), WM_CHAR, '5', 1);
+    EXPECT_EQ(GetText(TransparencySpin), "5");
+    EXPECT_GE(GetSpinValue(TransparencySpin), 20);
+    EXPECT_LE(GetSpinValue(TransparencySpin), 255);
     const std::vector<ControlEventKind> typed = KindsOf(SettleAndTakeEvents(), TransparencySpin);
     EXPECT_TRUE(Has(typed, ControlEventKind::Change));
     EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
