@@ -8,9 +8,9 @@
 #include <QRadioButton>
 
 #include "ui/ControlTable.h"
+#include "ui/EventQueue.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/ConnectButtonWidget.h"
-#include "ui/qt/EventDispatch.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"

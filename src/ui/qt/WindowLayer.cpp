@@ -1,6 +1,5 @@
 #include "ui/qt/WindowLayer.h"
 
-#include <deque>
 #include <memory>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -14,8 +13,8 @@
 #include <QTimer>
 
 #include "ui/ControlTable.h"
+#include "ui/EventQueue.h"
 #include "ui/qt/ConnectButtonWidget.h"
-#include "ui/qt/EventDispatch.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
@@ -29,32 +28,8 @@ namespace {
 
 constexpr int kDescribedListWidth = 280;
 
-struct Binding {
-    BindKind kind = BindKind::Any;
-    Handler handler = nullptr;
-};
-
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
-Binding bindings[kControlCount];
-Handler timerHandler = nullptr;
-std::deque<WindowEvent> pending;
-
-bool SameEvent(const WindowEvent& a, const WindowEvent& b) {
-    return a.type == b.type && a.control == b.control && a.kind == b.kind;
-}
-
-// The loop only reads the latest control states, so repeats of the last event add nothing.
-void Queue(const WindowEvent& event) {
-    if (pending.empty() || !SameEvent(pending.back(), event))
-        pending.push_back(event);
-}
-
-void ForgetBindings() {
-    for (Binding& binding : bindings)
-        binding = {};
-    timerHandler = nullptr;
-}
 
 QString Utf16(const std::string& cp1251) {
     return ToQString(cp1251);
@@ -66,53 +41,23 @@ MainWindowWidget* TheMainWindow() {
     return window.get();
 }
 
-std::vector<WindowEvent> TakePendingEvents() {
-    std::vector<WindowEvent> events(pending.begin(), pending.end());
-    pending.clear();
-    return events;
-}
-
-void RaiseControlEvent(ControlId id, ControlEventKind kind) {
-    const Binding& binding = bindings[id];
-    if (binding.handler && (binding.kind == BindKind::Any || kind == ControlEventKind::Change))
-        binding.handler();
-    Queue({EventType::Control, id, kind});
-}
-
-void RaiseWindowEvent(EventType type) {
-    Queue({type, 0, ControlEventKind::Other});
-}
-
 void CreateMainWindow() {
-    pending.clear();
-    ForgetBindings();
+    ForgetEvents();
     window = std::make_unique<MainWindowWidget>();
-    pending.clear(); // creation is the program's own doing
+    ForgetEvents(); // creation is the program's own doing
 }
 
 void DestroyMainWindow() {
-    ForgetBindings(); // nothing the dying widgets report may reach the program any more
+    ForgetEvents(); // nothing the dying widgets report may reach the program any more
     timer.reset();
     window.reset();
-    pending.clear();
-}
-
-void BindControlHandler(ControlId id, BindKind kind, Handler handler) {
-    bindings[id] = {kind, handler};
-}
-
-void BindTimerHandler(Handler handler) {
-    timerHandler = handler;
+    ForgetEvents();
 }
 
 void StartTimer(int periodMs) {
     timer = std::make_unique<QTimer>();
     timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer.get(), &QTimer::timeout, [] {
-        if (timerHandler)
-            timerHandler();
-        Queue({EventType::Timer, 0, ControlEventKind::Other});
-    });
+    QObject::connect(timer.get(), &QTimer::timeout, RaiseTimerEvent);
     timer->start(periodMs);
 }
 
@@ -127,10 +72,9 @@ void ShowMainWindow() {
 }
 
 WindowEvent WaitForEvent() {
-    while (pending.empty())
+    WindowEvent event;
+    while (!TakeQueuedEvent(event))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const WindowEvent event = pending.front();
-    pending.pop_front();
     return event;
 }
 

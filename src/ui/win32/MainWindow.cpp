@@ -44,18 +44,20 @@ ControlEventKind KindOf(ControlId id, UINT code) {
     }
 }
 
-// Only the user's actions reach the program; focus and other reports of the text controls
-// are of no interest to it.
+// Only the user's actions reach the program: nothing the program's own changes to the
+// controls cause, and none of the text controls' focus and other reports.
 void OnCommand(WPARAM wParam) {
     const int id = LOWORD(wParam) - kFirstCommandId;
-    if (id < 0 || id >= kControlCount || id == ReceiveView || id == SendEditor)
+    if (id < 0 || id >= kControlCount || id == ReceiveView || id == SendEditor ||
+        ProgramIsChangingControls())
         return;
     RaiseControlEvent(static_cast<ControlId>(id),
                       KindOf(static_cast<ControlId>(id), HIWORD(wParam)));
 }
 
 void OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == spinArrows && header.code == UDN_DELTAPOS)
+    if (header.hwndFrom == spinArrows && header.code == UDN_DELTAPOS &&
+        !ProgramIsChangingControls())
         RaiseControlEvent(TransparencySpin, ControlEventKind::UpDown);
 }
 

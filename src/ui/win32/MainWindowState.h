@@ -1,9 +1,10 @@
 #pragma once
-// What the Win32 window layer's files share: the window, its controls and the event queue.
+// What the Win32 window layer's files share: the window, its controls, and the guard that
+// keeps the program's own changes from raising events.
 
 #include <windows.h>
 
-#include "ui/Window.h"
+#include "ui/EventQueue.h"
 
 // Command identifiers of the controls: the ControlId plus this, clear of IDOK and IDCANCEL.
 constexpr int kFirstCommandId = 1000;
@@ -14,13 +15,6 @@ HWND MainWindowHandle();
 HWND ControlHandle(ControlId id);
 HWND SpinArrows();
 
-// Runs the bound handler at once, then queues the event for the program's loop. Nothing is
-// raised while the program itself is changing a control.
-void RaiseControlEvent(ControlId id, ControlEventKind kind);
-void RaiseWindowEvent(EventType type);
-void RaiseTimerEvent();
-// Drops the bindings and the queued events.
-void ForgetEvents();
 // Drops the combo boxes' entries kept for a window no longer there.
 void ForgetComboItems();
 

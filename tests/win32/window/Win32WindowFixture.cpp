@@ -35,15 +35,7 @@ std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    // A timer event closes the queue, so waiting for it never blocks for long.
-    PostMessageA(MainWindowHandle(), WM_TIMER, 0, 0);
-    std::vector<WindowEvent> events;
-    for (;;) {
-        const WindowEvent event = WaitForEvent();
-        if (event.type == EventType::Timer)
-            return events;
-        events.push_back(event);
-    }
+    return TakePendingEvents();
 }
 
 std::string ClassOf(HWND window) {

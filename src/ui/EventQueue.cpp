@@ -1,7 +1,6 @@
-#include <deque>
+#include "ui/EventQueue.h"
 
-#include "ui/win32/KeyboardFocus.h"
-#include "ui/win32/MainWindowState.h"
+#include <deque>
 
 namespace {
 
@@ -13,7 +12,6 @@ struct Binding {
 Binding bindings[kControlCount];
 Handler timerHandler = nullptr;
 std::deque<WindowEvent> pending;
-int programChanges = 0;
 
 bool SameEvent(const WindowEvent& a, const WindowEvent& b) {
     return a.type == b.type && a.control == b.control && a.kind == b.kind;
@@ -27,21 +25,7 @@ void Queue(const WindowEvent& event) {
 
 } // namespace
 
-ProgramChange::ProgramChange() {
-    ++programChanges;
-}
-
-ProgramChange::~ProgramChange() {
-    --programChanges;
-}
-
-bool ProgramIsChangingControls() {
-    return programChanges > 0;
-}
-
 void RaiseControlEvent(ControlId id, ControlEventKind kind) {
-    if (ProgramIsChangingControls())
-        return;
     const Binding& binding = bindings[id];
     if (binding.handler && (binding.kind == BindKind::Any || kind == ControlEventKind::Change))
         binding.handler();
@@ -73,18 +57,16 @@ void BindTimerHandler(Handler handler) {
     timerHandler = handler;
 }
 
-WindowEvent WaitForEvent() {
-    MSG message;
-    while (pending.empty()) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) // WM_QUIT or no message queue: treat as a close request
-            return {EventType::Close, 0, ControlEventKind::Other};
-        if (TakeFocusKey(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    const WindowEvent event = pending.front();
+bool TakeQueuedEvent(WindowEvent& event) {
+    if (pending.empty())
+        return false;
+    event = pending.front();
     pending.pop_front();
-    return event;
+    return true;
+}
+
+std::vector<WindowEvent> TakePendingEvents() {
+    std::vector<WindowEvent> events(pending.begin(), pending.end());
+    pending.clear();
+    return events;
 }

@@ -1,0 +1,19 @@
+#pragma once
+// How a window layer reports what happened: the bound handler runs at once, then the event is
+// queued for the program's loop.
+
+#include <vector>
+
+#include "ui/Window.h"
+
+void RaiseControlEvent(ControlId id, ControlEventKind kind);
+void RaiseWindowEvent(EventType type);
+void RaiseTimerEvent();
+
+// Drops the bindings and the queued events.
+void ForgetEvents();
+
+// Takes the oldest queued event; false when none is queued.
+bool TakeQueuedEvent(WindowEvent& event);
+// Takes every queued event without waiting.
+std::vector<WindowEvent> TakePendingEvents();
