@@ -1,6 +1,6 @@
-// Saves that cannot replace Setting.ini. The tests run as root, which ignores permission bits,
-// so the failures come from a directory in the file's place, a file size limit (as on a full
-// disk) and a current directory that has been removed.
+// Saves that cannot replace Setting.ini. The tests may run as root, which ignores permission
+// bits, so the failures come from a directory in the file's place, a file size limit (as on a
+// full disk) and a current directory that has been removed.
 
 #include <csignal>
 #include <QCheckBox>

@@ -3,6 +3,7 @@
 // that is taken by a directory.
 
 #include <ctime>
+#include <pwd.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +12,14 @@
 
 namespace {
 
-// An unprivileged user: as root the test could not make anything unwritable for the program.
-constexpr uid_t kNobody = 65534;
+// An unprivileged user to run the program as: root ignores permission bits, so only that way
+// can a directory or file be closed to the program. Nothing when the system has no such user.
+std::optional<uid_t> Nobody() {
+    const passwd* entry = getpwnam("nobody");
+    if (!entry || entry->pw_uid == 0)
+        return std::nullopt;
+    return entry->pw_uid;
+}
 
 std::string LogNameAt(std::time_t time) {
     std::tm local{};
@@ -43,20 +50,37 @@ class FileFault : public ComtermE2e {
     }
 
     std::vector<std::string> ProgramFiles() { return ListNames(program->path()); }
+
+    // Another user, for the tests that close a file or directory to the program; they give
+    // files to that user and start the program as it, which takes root.
+    void SetUp() override {
+        ComtermE2e::SetUp();
+        nobody = Nobody();
+    }
+    bool CanRunAsAnotherUser() const { return geteuid() == 0 && nobody.has_value(); }
+    static constexpr const char* kNeedsAnotherUser =
+        "needs root and a user \"nobody\": root ignores permission bits, so the program runs as "
+        "that user";
+
+    std::optional<uid_t> nobody;
 };
 
 TEST_F(FileFault, ReadOnlyProgramDirectoryWithoutSettingsStartsWithDefaultsAndWritesNothing) {
+    if (!CanRunAsAnotherUser())
+        GTEST_SKIP() << kNeedsAnotherUser;
     fs::permissions(program->path(), fs::perms::owner_read | fs::perms::owner_exec |
                                          fs::perms::group_read | fs::perms::group_exec |
                                          fs::perms::others_read | fs::perms::others_exec);
     const std::vector<std::string> before = ProgramFiles();
-    RunWithDefaults(kNobody);
+    RunWithDefaults(nobody);
     EXPECT_EQ(ProgramFiles(), before) << "no settings file, no temporary file";
 }
 
 TEST_F(FileFault, ReadOnlyProgramDirectoryKeepsTheOldSettingsAndLogsNothing) {
+    if (!CanRunAsAnotherUser())
+        GTEST_SKIP() << kNeedsAnotherUser;
     PtyPeer peer;
-    ASSERT_EQ(chown(peer.path.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chown(peer.path.c_str(), *nobody, *nobody), 0);
     program->LinkPort("COM5", peer.path);
     // Edited by hand: a comment, LF line ends, keys in another order and case.
     const std::string old = "; mine\n[window]\nw = 500\n[Font]\nName=Courier\n";
@@ -66,7 +90,7 @@ TEST_F(FileFault, ReadOnlyProgramDirectoryKeepsTheOldSettingsAndLogsNothing) {
                                          fs::perms::others_read | fs::perms::others_exec);
     const std::vector<std::string> before = ProgramFiles();
 
-    Launch(kNobody);
+    Launch(nobody);
     EXPECT_EQ(Geometry().width, 500) << "the readable old settings are applied";
     Connect();
     peer.Send("not logged");
@@ -126,12 +150,14 @@ TEST_F(FileFault, TenMegabytesOfRandomBytesAsSettings) {
 }
 
 TEST_F(FileFault, SettingsFileTheProgramMayNotRead) {
-    ASSERT_EQ(chown(program->path().c_str(), kNobody, kNobody), 0);
+    if (!CanRunAsAnotherUser())
+        GTEST_SKIP() << kNeedsAnotherUser;
+    ASSERT_EQ(chown(program->path().c_str(), *nobody, *nobody), 0);
     SettingsValues stored;
     stored.w = 600;
     program->WriteSettings(stored.Text());
     fs::permissions(program->settings(), fs::perms::none);
-    RunWithDefaults(kNobody);
+    RunWithDefaults(nobody);
     // Written anew by the program's user; the file keeps the mode the user gave it.
     EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
