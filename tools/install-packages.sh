@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev fonts-liberation2
+    # Condensed and light weights, for the font dialog's tests of weights other than 400 and 700.
+    fonts-dejavu-extra
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils libx11-dev
     clang libclang-rt-14-dev
