@@ -16,14 +16,14 @@ QImage connectedPicture;
 void BuildConnectedPicture() {
     const QSize size = TheMainWindow()->connectButton()->size();
     connectedPicture = QImage(size, QImage::Format_RGB888);
-    connectedPicture.fill(QColor(255, 138, 138));
+    connectedPicture.fill(QColor(kPictureRed, kPictureGreen, kPictureBlue));
     QPainter painter(&connectedPicture);
     if (!painter.isActive())
         return;
     painter.setFont(DefaultGuiFont());
     painter.setPen(Qt::black);
-    painter.drawText(QRect(QPoint(10, 5), size), Qt::AlignLeft | Qt::AlignTop,
-                     ToQString(kDisconnectCaption));
+    painter.drawText(QRect(QPoint(kPictureTextX, kPictureTextY), size),
+                     Qt::AlignLeft | Qt::AlignTop, ToQString(kDisconnectCaption));
 }
 
 void ShowConnectionState(bool connected) {

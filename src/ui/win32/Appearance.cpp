@@ -6,13 +6,10 @@
 
 #include "app/TerminalState.h"
 #include "ui/win32/MainWindowState.h"
+#include "ui/win32/ModalDialogGuard.h"
 #include "ui/win32/TextFont.h"
 
 namespace {
-
-constexpr UINT kKeepPlaceAndSize = SWP_NOSIZE | SWP_NOMOVE;
-constexpr int kBoldWeight = 700;
-constexpr int kRegularWeight = 400;
 
 // The one font of both text controls; a new one replaces it.
 HFONT textFont = nullptr;

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr LONG kBoldWeight = 700;
 constexpr DWORD kChooserFlags =
     CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
 

@@ -9,13 +9,6 @@
 
 namespace {
 
-constexpr BYTE kFieldRed = 255;
-constexpr BYTE kFieldGreen = 138;
-constexpr BYTE kFieldBlue = 138;
-const char* const kPictureText = kDisconnectCaption;
-constexpr int kTextX = 10;
-constexpr int kTextY = 5;
-
 HBITMAP connectedPicture = nullptr;
 bool showingPicture = false;
 WNDPROC buttonProc = nullptr;
@@ -85,9 +78,9 @@ void FillField(BYTE* bits, int width, int height) {
     for (int y = 0; y < height; ++y) {
         BYTE* pixel = bits + static_cast<std::ptrdiff_t>(y) * stride;
         for (int x = 0; x < width; ++x, pixel += 3) {
-            pixel[0] = kFieldBlue;
-            pixel[1] = kFieldGreen;
-            pixel[2] = kFieldRed;
+            pixel[0] = kPictureBlue;
+            pixel[1] = kPictureGreen;
+            pixel[2] = kPictureRed;
         }
     }
 }
@@ -125,7 +118,7 @@ void BuildConnectedPicture() {
     const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    TextOutA(dc, kTextX, kTextY, kPictureText, lstrlenA(kPictureText));
+    TextOutA(dc, kPictureTextX, kPictureTextY, kDisconnectCaption, lstrlenA(kDisconnectCaption));
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPicture);
     DeleteDC(dc);

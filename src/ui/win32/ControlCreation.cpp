@@ -83,8 +83,8 @@ HWND CreateSpin(HWND parent, const ControlSpec& entry, HWND& arrows) {
     return edit;
 }
 
-HWND CreateControl(HWND parent, const ControlSpec& entry, const CreatedControls& made,
-                   HWND& arrows) {
+// The text controls are made before the splitter that takes them.
+HWND CreateControl(HWND parent, const ControlSpec& entry, CreatedControls& made) {
     switch (entry.kind) {
     case ControlKind::CheckBox:
         return Create(parent, entry, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX);
@@ -102,7 +102,7 @@ HWND CreateControl(HWND parent, const ControlSpec& entry, const CreatedControls&
         return Create(parent, entry, "BUTTON",
                       WS_TABSTOP | BS_AUTORADIOBUTTON | (entry.id == HexOption ? WS_GROUP : 0));
     case ControlKind::SpinBox:
-        return CreateSpin(parent, entry, arrows);
+        return CreateSpin(parent, entry, made.spinArrows);
     case ControlKind::PushButton:
         return Create(parent, entry, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
     case ControlKind::ReadOnlyText:
@@ -143,7 +143,7 @@ CreatedControls CreateControls(HWND window) {
     CreatedControls made;
     const HWND tips = CreateTooltips(window);
     for (const ControlSpec& entry : kControls) {
-        made.controls[entry.id] = CreateControl(window, entry, made, made.spinArrows);
+        made.controls[entry.id] = CreateControl(window, entry, made);
         if (*entry.tooltip)
             AddTooltip(tips, window, made.controls[entry.id], entry.tooltip);
     }

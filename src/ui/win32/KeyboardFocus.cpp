@@ -4,9 +4,6 @@
 
 #include "ui/win32/MainWindowState.h"
 
-namespace {
-
-// The control whose window holds the focus: the control itself or one of its children.
 int FocusedControl(HWND focus) {
     for (int id = 0; id < ViewSplitter; ++id) {
         const HWND control = ControlHandle(static_cast<ControlId>(id));
@@ -15,6 +12,8 @@ int FocusedControl(HWND focus) {
     }
     return -1;
 }
+
+namespace {
 
 // The window inside a control that takes the focus: the text field of an editable combo box.
 HWND FocusTarget(ControlId id) {

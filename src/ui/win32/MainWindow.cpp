@@ -16,16 +16,13 @@ constexpr DWORD kExStyle = 0;
 constexpr UINT_PTR kTimerId = 0;
 
 HWND window = nullptr;
-HWND controls[kControlCount] = {};
-HWND spinArrows = nullptr;
+CreatedControls created;
 HWND focusBeforeDeactivation = nullptr;
 
 void ForgetControls() {
     window = nullptr;
-    spinArrows = nullptr;
+    created = {};
     focusBeforeDeactivation = nullptr;
-    for (HWND& control : controls)
-        control = nullptr;
 }
 
 ControlEventKind KindOf(ControlId id, UINT code) {
@@ -36,27 +33,23 @@ ControlEventKind KindOf(ControlId id, UINT code) {
                                                                : ControlEventKind::Other;
     case TransparencySpin:
         return code == EN_CHANGE ? ControlEventKind::Change : ControlEventKind::Other;
-    case ReceiveView:
-    case SendEditor:
-        return ControlEventKind::Other;
     default:
         return code == BN_CLICKED ? ControlEventKind::Click : ControlEventKind::Other;
     }
 }
 
-// Only the user's actions reach the program: nothing the program's own changes to the
-// controls cause, and none of the text controls' focus and other reports.
+// Only the user's actions reach the program, nothing the program's own changes cause. The
+// text controls report to the splitter, which keeps their reports to itself.
 void OnCommand(WPARAM wParam) {
     const int id = LOWORD(wParam) - kFirstCommandId;
-    if (id < 0 || id >= kControlCount || id == ReceiveView || id == SendEditor ||
-        ProgramIsChangingControls())
+    if (id < 0 || id >= kControlCount || ProgramIsChangingControls())
         return;
     RaiseControlEvent(static_cast<ControlId>(id),
                       KindOf(static_cast<ControlId>(id), HIWORD(wParam)));
 }
 
 void OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == spinArrows && header.code == UDN_DELTAPOS &&
+    if (header.hwndFrom == created.spinArrows && header.code == UDN_DELTAPOS &&
         !ProgramIsChangingControls())
         RaiseControlEvent(TransparencySpin, ControlEventKind::UpDown);
 }
@@ -69,7 +62,7 @@ void EraseUncovered(HDC dc) {
     const HRGN uncovered = CreateRectRgnIndirect(&client);
     for (int id = 0; id < kControlCount; ++id) {
         const ControlKind kind = kControls[id].kind;
-        const HWND control = controls[id];
+        const HWND control = created.controls[id];
         const bool drawnOnBackground = kind == ControlKind::CheckBox ||
                                        kind == ControlKind::OptionButton ||
                                        kind == ControlKind::ToggleButton;
@@ -153,11 +146,11 @@ HWND MainWindowHandle() {
 }
 
 HWND ControlHandle(ControlId id) {
-    return id >= 0 && id < kControlCount ? controls[id] : nullptr;
+    return id >= 0 && id < kControlCount ? created.controls[id] : nullptr;
 }
 
 HWND SpinArrows() {
-    return spinArrows;
+    return created.spinArrows;
 }
 
 void CreateMainWindow() {
@@ -168,14 +161,10 @@ void CreateMainWindow() {
     RegisterMainWindowClass();
     ForgetEvents();
     ForgetComboItems();
-    ProgramChange creating;
     const SIZE outer = OuterSize(kInitialClientWidth, kInitialClientHeight);
     window = CreateWindowExA(kExStyle, kClassName, kPortClosedTitle, kStyle, 0, 0, outer.cx,
                              outer.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    const CreatedControls created = CreateControls(window);
-    for (int id = 0; id < kControlCount; ++id)
-        controls[id] = created.controls[id];
-    spinArrows = created.spinArrows;
+    created = CreateControls(window);
     SetSplitterPosition(kInitialSplitterPosition);
     ForgetEvents(); // creation is the program's own doing
 }
@@ -223,7 +212,7 @@ void ApplyLayout() {
     RECT client;
     GetClientRect(window, &client);
     const Rect r = SplitterGeometryForClient(client.right, client.bottom);
-    MoveWindow(controls[ViewSplitter], r.x, r.y, r.width, r.height, TRUE);
+    MoveWindow(created.controls[ViewSplitter], r.x, r.y, r.width, r.height, TRUE);
 }
 
 void SetTitle(const std::string& title) {

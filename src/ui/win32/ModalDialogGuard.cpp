@@ -1,14 +1,8 @@
 #include "ui/win32/ModalDialogGuard.h"
 
-namespace {
-
-constexpr UINT kKeepPlaceAndSize = SWP_NOSIZE | SWP_NOMOVE;
-
 bool IsTopmost(HWND window) {
     return GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
 }
-
-} // namespace
 
 BOOL CALLBACK ModalDialogGuard::Take(HWND window, LPARAM guard) {
     if (!IsWindowVisible(window))

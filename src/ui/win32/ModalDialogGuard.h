@@ -5,6 +5,11 @@
 #include <vector>
 #include <windows.h>
 
+// SetWindowPos flags that change only a window's band.
+constexpr UINT kKeepPlaceAndSize = SWP_NOSIZE | SWP_NOMOVE;
+
+bool IsTopmost(HWND window);
+
 class ModalDialogGuard {
   public:
     ModalDialogGuard();

@@ -109,10 +109,6 @@ LRESULT CALLBACK SplitterProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 ReleaseCapture();
         }
         return 0;
-    case WM_COMMAND:
-    case WM_NOTIFY:
-        // What the text controls report goes to the window, like every other control's.
-        return SendMessageA(GetParent(window), message, wParam, lParam);
     default:
         break;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Building the text controls' font from FontSettings.
+// What building the text font and presetting the font chooser share.
 
 #include <windows.h>
 
@@ -8,3 +8,6 @@
 // The character height in pixels for a point size on the display, negative as CreateFontA
 // takes it: 12 points at 96 dots per inch give -16.
 int FontHeight(int32_t points);
+
+constexpr LONG kBoldWeight = 700;
+constexpr LONG kRegularWeight = 400;
