@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,12 +34,20 @@ inline std::vector<std::string> ListDirectory(const std::filesystem::path& dir) 
 
 class ScratchDirectoryTest : public testing::Test {
   protected:
+    // A new name under the temporary directory, made on every platform the tests run on.
     void SetUp() override {
-        std::string name = (std::filesystem::temp_directory_path() / "comterm-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir = name;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && dir.empty(); ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("comterm-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate))
+                dir = candidate;
+        }
+        ASSERT_FALSE(dir.empty());
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string PathOf(const char* name) const { return (dir / name).string(); }
 
     std::filesystem::path dir;
 };

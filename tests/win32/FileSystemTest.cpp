@@ -1,17 +1,12 @@
 #include "storage/FileSystem.h"
 
-#include "WindowsScratchDirectory.h"
+#include <windows.h>
+
+#include "ScratchDirectory.h"
 
 namespace {
 
-using FileSystemTest = WindowsScratchDirectoryTest;
-
-std::size_t CountEntries(const std::filesystem::path& dir) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
-        ++count;
-    return count;
-}
+using FileSystemTest = ScratchDirectoryTest;
 
 // Wine keeps the read-only attribute as a Unix file mode, which does not stop root.
 bool ReadOnlyIsEnforced(const std::string& file) {
@@ -60,7 +55,7 @@ TEST_F(FileSystemTest, ReplacementTakesTheTargetsPlaceWhole) {
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "old");
     FinishReplacement(replacement, "new\r\n");
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "new\r\n");
-    EXPECT_EQ(CountEntries(dir), 1u);
+    EXPECT_EQ(ListDirectory(dir).size(), 1u);
     EXPECT_EQ(replacement.Handle, kNoFile);
 }
 
@@ -69,7 +64,7 @@ TEST_F(FileSystemTest, ReplacementCreatesAMissingTarget) {
     ASSERT_TRUE(BeginReplacement(PathOf("Setting.ini"), replacement));
     FinishReplacement(replacement, "x = 1\r\n");
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "x = 1\r\n");
-    EXPECT_EQ(CountEntries(dir), 1u);
+    EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }
 
 TEST_F(FileSystemTest, ReplacementSkipsTemporaryNamesAlreadyTaken) {
@@ -81,7 +76,7 @@ TEST_F(FileSystemTest, ReplacementSkipsTemporaryNamesAlreadyTaken) {
     FinishReplacement(first, "first");
     FinishReplacement(second, "second");
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "second");
-    EXPECT_EQ(CountEntries(dir), 1u);
+    EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }
 
 TEST_F(FileSystemTest, ReplacementInAMissingDirectoryIsRefused) {
@@ -98,7 +93,7 @@ TEST_F(FileSystemTest, ReadOnlyTargetKeepsItsContentAndNoTemporaryFileStays) {
         FinishReplacement(replacement, "new");
     SetFileAttributesA(PathOf("Setting.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "old");
-    EXPECT_EQ(CountEntries(dir), 1u);
+    EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }
 
 TEST_F(FileSystemTest, AppendsGoToTheEndAndAreVisibleAtOnce) {

@@ -9,11 +9,9 @@
 #include <thread>
 #include <windows.h>
 
-namespace {
+#include "UnderWine.h"
 
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
+namespace {
 
 // Everything that arrives within the time, read one byte at a time as the receive pump does.
 std::string ReceiveFor(std::size_t wanted, std::chrono::milliseconds timeout) {

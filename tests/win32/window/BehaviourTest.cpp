@@ -55,15 +55,6 @@ TEST_F(WindowBehaviour, PressOutsideTheBarDragsNothing) {
     EXPECT_EQ(GetSplitterPosition(), 100);
 }
 
-// What the rich-text control makes of the font, for text added from now on.
-CHARFORMATA DefaultFormat(ControlId id) {
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    SendMessageA(ControlHandle(id), EM_GETCHARFORMAT, SCF_DEFAULT,
-                 reinterpret_cast<LPARAM>(&format));
-    return format;
-}
-
 TEST_F(WindowBehaviour, TextFontAndColourReachBothTextControls) {
     terminal.Font = {"Courier", 12, Bold | Italic, 0x0000FF};
     ApplyTextFont();

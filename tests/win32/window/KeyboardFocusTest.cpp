@@ -7,17 +7,6 @@
 
 namespace {
 
-// The control whose window, or a window inside it, has the focus; -1 for none.
-int FocusedControl() {
-    const HWND focus = GetFocus();
-    for (int id = 0; id < kControlCount; ++id) {
-        const HWND control = ControlHandle(static_cast<ControlId>(id));
-        if (focus && (focus == control || IsChild(control, focus)))
-            return id;
-    }
-    return -1;
-}
-
 void SetShiftHeld(bool held) {
     BYTE keys[256];
     GetKeyboardState(keys);
@@ -29,7 +18,7 @@ void SetShiftHeld(bool held) {
 int PressTab() {
     const MSG tab = {GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
     EXPECT_TRUE(TakeFocusKey(tab));
-    return FocusedControl();
+    return FocusedControl(GetFocus());
 }
 
 class KeyboardFocus : public Win32WindowTest {
@@ -79,7 +68,7 @@ TEST_F(KeyboardFocus, TabInTheSendEditorMovesOnWithoutTypingATab) {
     SetFocus(editor);
     PostMessageA(editor, WM_KEYDOWN, VK_TAB, 1);
     SettleAndTakeEvents();
-    EXPECT_EQ(FocusedControl(), AutoConnectCheck);
+    EXPECT_EQ(FocusedControl(GetFocus()), AutoConnectCheck);
     EXPECT_EQ(GetText(SendEditor), "");
 }
 

@@ -4,13 +4,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
 #include "app/TerminalState.h"
+#include "ScratchDirectory.h"
 #include "serial/LineSender.h"
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
@@ -101,9 +100,7 @@ TEST_F(LinkTest, ReceivedTextIsLoggedExactlyAsShown) {
     EXPECT_TRUE(std::regex_match(logs[0].filename().string(),
                                  std::regex(R"(\d\d_\d\d_\d\d__\d\d_\d\d_\d{4}_Tavik\.log)")))
         << logs[0];
-    std::ifstream in(logs[0], std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "4C 6F 67 0D ");
-    in.close();
+    EXPECT_EQ(ReadBytes(logs[0]), "4C 6F 67 0D ");
     std::filesystem::remove(logs[0]);
 }
 

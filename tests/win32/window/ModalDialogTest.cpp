@@ -4,13 +4,10 @@
 
 #include "app/TerminalState.h"
 #include "ui/Appearance.h"
+#include "ui/win32/ModalDialogGuard.h"
 #include "Win32WindowFixture.h"
 
 namespace {
-
-bool IsTopmost(HWND window) {
-    return GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
-}
 
 constexpr int kSizeList = 0x472; // the font chooser's size list
 
@@ -74,14 +71,6 @@ TEST_F(ModalDialogs, TopmostWindowsLeaveTheirBandWhileAMessageBoxIsOpen) {
     EXPECT_FALSE(IsTopmost(normal));
     EXPECT_TRUE(IsWindowEnabled(onTop));
     EXPECT_TRUE(IsWindowEnabled(normal));
-}
-
-CHARFORMATA DefaultFormat(ControlId id) {
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    SendMessageA(ControlHandle(id), EM_GETCHARFORMAT, SCF_DEFAULT,
-                 reinterpret_cast<LPARAM>(&format));
-    return format;
 }
 
 TEST_F(ModalDialogs, FontChooserStartsFromTheSettingsAndOkStoresAndAppliesThem) {

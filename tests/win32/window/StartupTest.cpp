@@ -1,31 +1,18 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
 #include "app/Startup.h"
 #include "app/TerminalState.h"
+#include "ScratchDirectory.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/Window.h"
+#include "UnderWine.h"
 
 namespace {
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-void WriteFile(const char* name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The whole life of the program without a settings file: defaults shown, the window closed,
 // the settings written beside the program.
@@ -52,7 +39,7 @@ TEST(Startup, DefaultsAreShownAndSavedOnClose) {
     PostMessageA(MainWindowHandle(), WM_CLOSE, 0, 0);
     RunEventLoop();
     ShutDown();
-    const std::string saved = ReadFile("Setting.ini");
+    const std::string saved = ReadBytes("Setting.ini");
     EXPECT_NE(saved.find("Bauds = 9600\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("[Window]\r\nx = 100\r\ny = 100\r\nw = 420\r\nh = 304\r\n"),
               std::string::npos)
@@ -69,7 +56,7 @@ TEST(Startup, StoredSettingsAreShownAndWrittenBack) {
                                "Size = 10\r\nStyle = 512\r\nColor = 255\r\n[Window]\r\n"
                                "x = 50\r\ny = 60\r\nw = 500\r\nh = 400\r\n";
     MakeProgramDirectoryCurrent();
-    WriteFile("Setting.ini", stored);
+    WriteBytes("Setting.ini", stored);
     StartUp();
     EXPECT_EQ(GetText(PortCombo), "COM7");
     EXPECT_EQ(GetText(BaudCombo), "57600");
@@ -97,7 +84,7 @@ TEST(Startup, StoredSettingsAreShownAndWrittenBack) {
     std::string expected = stored;
     expected.replace(expected.find("WinState = 2"), 12, "WinState = 0");
     expected.replace(expected.find("Transparent = 10"), 16, "Transparent = 20");
-    EXPECT_EQ(ReadFile("Setting.ini"), expected);
+    EXPECT_EQ(ReadBytes("Setting.ini"), expected);
     std::filesystem::remove("Setting.ini");
 }
 

@@ -89,3 +89,11 @@ std::string ItemText(HWND dialog, int item) {
     GetDlgItemTextA(dialog, item, text, sizeof text);
     return text;
 }
+
+CHARFORMATA DefaultFormat(ControlId id) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(ControlHandle(id), EM_GETCHARFORMAT, SCF_DEFAULT,
+                 reinterpret_cast<LPARAM>(&format));
+    return format;
+}

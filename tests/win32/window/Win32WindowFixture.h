@@ -8,6 +8,8 @@
 #include <vector>
 #include <windows.h>
 
+#include <richedit.h>
+
 #include "ui/win32/MainWindowState.h"
 #include "ui/Window.h"
 
@@ -26,6 +28,9 @@ class Win32WindowTest : public testing::Test {
 };
 
 std::string ClassOf(HWND window);
+
+// What the rich-text control makes of the font and colour, for text added from now on.
+CHARFORMATA DefaultFormat(ControlId id);
 
 // Opens a modal dialog with `open`, hands it to `inspect` once it is shown, then closes it by
 // pressing `button`; fails the test if no dialog appeared.
