@@ -7,30 +7,10 @@
 #include <string_view>
 
 #include "../storage/ScratchDirectory.h"
+#include "../storage/SettingsText.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/WindowLayer.h"
 #include "ui/Window.h"
-
-// Every value of the settings file; the defaults are those of a first start.
-struct StoredSettings {
-    std::string Port;
-    std::string Bauds = "9600";
-    int InMode = 1;
-    int WinState = 1;
-    int Pos = 92;
-    int Log = 0;
-    int nLog = 0;
-    int Transparent = 255;
-    int AutoConnect = 0;
-    std::string Name = "Courier";
-    int Size = 12;
-    int Style = 0;
-    int Color = 0;
-    int x = 100, y = 100, w = 420, h = 304;
-};
-
-// The nineteen lines an exit writes for these values.
-std::string FileText(const StoredSettings& values);
 
 // Every CR LF of the text replaced by the given line end.
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd);

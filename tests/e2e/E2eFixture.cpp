@@ -5,33 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::string SettingsValues::Text() const {
-    std::string text;
-    auto line = [&](const std::string& key, const std::string& value) {
-        text += key + " = " + value + "\r\n";
-    };
-    line("Port", port);
-    line("Bauds", bauds);
-    line("InMode", std::to_string(inMode));
-    line("WinState", std::to_string(winState));
-    line("Pos", std::to_string(pos));
-    line("Log", std::to_string(log));
-    line("nLog", std::to_string(nLog));
-    line("Transparent", std::to_string(transparent));
-    line("AutoConnect", std::to_string(autoConnect));
-    text += "[Font]\r\n";
-    line("Name", fontName);
-    line("Size", std::to_string(fontSize));
-    line("Style", std::to_string(fontStyle));
-    line("Color", std::to_string(fontColor));
-    text += "[Window]\r\n";
-    line("x", std::to_string(x));
-    line("y", std::to_string(y));
-    line("w", std::to_string(w));
-    line("h", std::to_string(h));
-    return text;
-}
-
 std::string Cp1251(const std::string& utf8) {
     std::string bytes;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -204,10 +177,10 @@ void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t>
     ASSERT_TRUE(x->Ping(started.window, 30s)) << "the window does not answer";
 }
 
-void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, SettingsValues& settings) {
+void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings) {
     program->LinkPort("COM5", peer.path);
-    settings.port = "COM5";
-    program->WriteSettings(settings.Text());
+    settings.Port = "COM5";
+    program->WriteSettings(FileText(settings));
     Launch();
 }
 

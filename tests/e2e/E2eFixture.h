@@ -12,6 +12,7 @@
 
 #include "ProgramRun.h"
 #include "PtyPeer.h"
+#include "SettingsText.h"
 #include "UserInput.h"
 #include "XSession.h"
 
@@ -40,30 +41,6 @@ constexpr Point NewDate{220, 12};
 constexpr Point Spin{240, 30};
 constexpr Point Clear{52, 54};
 } // namespace At
-
-// The settings file as the program writes it at exit; the defaults are those of a first start.
-struct SettingsValues {
-    std::string port;
-    std::string bauds = "9600";
-    int inMode = 1;
-    int winState = 1;
-    int pos = 92;
-    int log = 0;
-    int nLog = 0;
-    int transparent = 255;
-    int autoConnect = 0;
-    std::string fontName = "Courier";
-    int fontSize = 12;
-    int fontStyle = 0;
-    int fontColor = 0;
-    int x = 100;
-    int y = 100;
-    int w = 420;
-    int h = 304;
-
-    // The nineteen lines, each ending in CR LF.
-    std::string Text() const;
-};
 
 template <class Condition>
 bool PollUntil(Condition done, std::chrono::milliseconds timeout,
@@ -104,7 +81,7 @@ class ComtermE2e : public testing::Test {
     // Starts the program and waits for its window; as another user when given.
     void Launch(std::optional<uid_t> user = std::nullopt);
     // Links COM5 to the peer, chooses it in the settings, writes them and launches.
-    void LaunchOnCom5(const PtyPeer& peer, SettingsValues& settings);
+    void LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings);
     // Closes the window as a window manager's close box does and waits for the process to
     // end; its exit status, or -1 when it ended otherwise or not in time.
     int CloseWindow();

@@ -107,8 +107,8 @@ TEST_F(FileFault, ReadOnlyProgramDirectoryKeepsTheOldSettingsAndLogsNothing) {
 
 TEST_F(FileFault, ProgramDirectoryRemovedWhileRunning) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Log = 1;
     LaunchOnCom5(peer, settings);
     Connect();
 
@@ -135,7 +135,7 @@ TEST_F(FileFault, SettingsFileThatIsADirectory) {
 TEST_F(FileFault, EmptySettingsFile) {
     program->WriteSettings("");
     RunWithDefaults();
-    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
 }
 
 TEST_F(FileFault, TenMegabytesOfRandomBytesAsSettings) {
@@ -145,7 +145,7 @@ TEST_F(FileFault, TenMegabytesOfRandomBytesAsSettings) {
         c = static_cast<char>(random());
     program->WriteSettings(noise);
     RunWithDefaults();
-    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
 }
 
@@ -153,13 +153,13 @@ TEST_F(FileFault, SettingsFileTheProgramMayNotRead) {
     if (!CanRunAsAnotherUser())
         GTEST_SKIP() << kNeedsAnotherUser;
     ASSERT_EQ(chown(program->path().c_str(), *nobody, *nobody), 0);
-    SettingsValues stored;
+    StoredSettings stored;
     stored.w = 600;
-    program->WriteSettings(stored.Text());
+    program->WriteSettings(FileText(stored));
     fs::permissions(program->settings(), fs::perms::none);
     RunWithDefaults(nobody);
     // Written anew by the program's user; the file keeps the mode the user gave it.
-    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
 }
 
@@ -167,13 +167,13 @@ TEST_F(FileFault, SettingsFileThatIsALinkToItself) {
     fs::create_symlink("Setting.ini", program->settings());
     RunWithDefaults();
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(program->settings())));
-    EXPECT_EQ(program->ReadSettings(), SettingsValues{}.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
 }
 
 TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Log = 1;
     LaunchOnCom5(peer, settings);
     Connect();
 

@@ -50,10 +50,10 @@ class Load : public ComtermE2e {};
 
 TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHex) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.bauds = "1048576";
-    settings.inMode = 0;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Bauds = "1048576";
+    settings.InMode = 0;
+    settings.Log = 1;
     LaunchOnCom5(peer, settings);
     Connect();
 
@@ -101,7 +101,7 @@ TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHex) {
 
 TEST_F(Load, AMegabytePastedAndSentLeavesTheWindowAnswering) {
     PtyPeer peer;
-    SettingsValues settings;
+    StoredSettings settings;
     LaunchOnCom5(peer, settings);
     Connect();
 

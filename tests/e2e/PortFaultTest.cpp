@@ -13,10 +13,10 @@ class PortFault : public ComtermE2e {};
 TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable) {
     auto peer = std::make_unique<PtyPeer>();
     program->LinkPort("COM5", peer->path);
-    SettingsValues settings;
-    settings.port = "COM5";
-    settings.log = 1;
-    program->WriteSettings(settings.Text());
+    StoredSettings settings;
+    settings.Port = "COM5";
+    settings.Log = 1;
+    program->WriteSettings(FileText(settings));
     Launch();
     Connect();
 
@@ -69,22 +69,22 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
     TypeLine("again");
     EXPECT_EQ(ReceiveAtLeast(next, 6, 10s), "again\r");
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
 
 TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.port = "COM5";
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Port = "COM5";
+    settings.Log = 1;
     program->LinkPort("COM5", peer.path);
-    program->WriteSettings(settings.Text());
+    program->WriteSettings(FileText(settings));
 
     ProgramDirectory otherDir(run / "other", COMTERM_BINARY);
     otherDir.LinkPort("COM5", peer.path);
-    SettingsValues otherSettings = settings;
+    StoredSettings otherSettings = settings;
     otherSettings.x = 600; // beside the first window, so clicks land where meant
-    otherDir.WriteSettings(otherSettings.Text());
+    otherDir.WriteSettings(FileText(otherSettings));
     Instance other;
     StartInstance(otherDir, std::nullopt, run / "other-output.txt", other);
     ASSERT_FALSE(HasFatalFailure());
@@ -115,12 +115,12 @@ TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {
     peer.Send("mine");
     EXPECT_TRUE(WaitForLog("mine"));
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
 
 TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
     PtyPeer peer;
-    SettingsValues settings;
+    StoredSettings settings;
     LaunchOnCom5(peer, settings);
 
     // A terminal program that locks the device, as many do.
@@ -150,13 +150,13 @@ TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
     Sync();
     EXPECT_TRUE(Dialogs().empty());
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
     EXPECT_TRUE(program->LogFiles().empty());
 }
 
 TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
     PtyPeer peer;
-    SettingsValues settings;
+    StoredSettings settings;
     LaunchOnCom5(peer, settings);
     Connect();
     ClickSendEditor();

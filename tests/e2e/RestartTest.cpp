@@ -71,25 +71,25 @@ TEST_F(Restart, ARestartRestoresEverySettingChangedInTheWindow) {
     EXPECT_EQ(ReadPeerLineSettings(peer.controller).outputSpeed, 115200u);
     EXPECT_EQ(CloseWindow(), 0);
 
-    SettingsValues changed;
-    changed.port = "COM7";
-    changed.bauds = "115200";
-    changed.inMode = 2;
-    changed.winState = 0;
-    changed.pos = 150;
-    changed.log = 1;
+    StoredSettings changed;
+    changed.Port = "COM7";
+    changed.Bauds = "115200";
+    changed.InMode = 2;
+    changed.WinState = 0;
+    changed.Pos = 150;
+    changed.Log = 1;
     changed.nLog = 1;
-    changed.transparent = 200;
-    changed.autoConnect = 1;
-    changed.fontName = "DejaVu Sans Mono";
-    changed.fontSize = 10;
-    changed.fontStyle = 768;
-    changed.fontColor = 255;
+    changed.Transparent = 200;
+    changed.AutoConnect = 1;
+    changed.Name = "DejaVu Sans Mono";
+    changed.Size = 10;
+    changed.Style = 768;
+    changed.Color = 255;
     changed.x = 150;
     changed.y = 120;
     changed.w = 500;
     changed.h = 400;
-    ASSERT_EQ(program->ReadSettings(), changed.Text());
+    ASSERT_EQ(program->ReadSettings(), FileText(changed));
 
     Launch();
     const WindowGeometry restored = Geometry();
@@ -106,5 +106,5 @@ TEST_F(Restart, ARestartRestoresEverySettingChangedInTheWindow) {
     peer.Send("\x05");
     EXPECT_TRUE(WaitForLog("00000101 ")) << "logging on, binary display";
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), changed.Text()) << "an unchanged run saves the same file";
+    EXPECT_EQ(program->ReadSettings(), FileText(changed)) << "an unchanged run saves the same file";
 }

@@ -57,16 +57,16 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     ASSERT_TRUE(WaitForTitle(kTitleClosed)) << Title();
 
     EXPECT_EQ(CloseWindow(), 0);
-    SettingsValues saved;
-    saved.port = "COM5";
-    EXPECT_EQ(program->ReadSettings(), saved.Text());
+    StoredSettings saved;
+    saved.Port = "COM5";
+    EXPECT_EQ(program->ReadSettings(), FileText(saved));
     EXPECT_TRUE(program->LogFiles().empty());
 }
 
 TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Log = 1;
     LaunchOnCom5(peer, settings);
     Connect();
 
@@ -102,8 +102,8 @@ TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
     Sync();
 
     EXPECT_EQ(CloseWindow(), 0);
-    settings.inMode = 0;
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    settings.InMode = 0;
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
     const std::optional<fs::path> log = SingleLog();
     ASSERT_TRUE(log);
     EXPECT_EQ(ReadFileBytes(*log), shown) << "the log ends with all received text at exit";
@@ -111,8 +111,8 @@ TEST_F(Session, EachDisplayModeLogsExactlyWhatItShows) {
 
 TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     PtyPeer peer;
-    SettingsValues settings;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Log = 1;
     LaunchOnCom5(peer, settings);
 
     // Without a port, Enter only shows why nothing went out.
@@ -151,12 +151,12 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     EXPECT_EQ(peer.Drain(), "") << "nothing more went out";
     EXPECT_TRUE(program->LogFiles().empty()) << "sent text is not logged";
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
 
 TEST_F(Session, NewDateStartsALogFileOnEveryConnection) {
     PtyPeer peer;
-    SettingsValues settings;
+    StoredSettings settings;
     LaunchOnCom5(peer, settings);
     ClickAt(At::Log);
     ClickAt(At::NewDate);
@@ -209,17 +209,17 @@ TEST_F(Session, NewDateStartsALogFileOnEveryConnection) {
     EXPECT_EQ(program->LogFiles().size(), 2u);
 
     EXPECT_EQ(CloseWindow(), 0);
-    settings.log = 1;
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    settings.Log = 1;
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
 
 TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
-    SettingsValues settings;
-    settings.port = "COM5";
-    settings.autoConnect = 1;
-    settings.log = 1;
+    StoredSettings settings;
+    settings.Port = "COM5";
+    settings.AutoConnect = 1;
+    settings.Log = 1;
     settings.nLog = 1;
-    program->WriteSettings(settings.Text());
+    program->WriteSettings(FileText(settings));
     const auto started = std::chrono::steady_clock::now();
     Launch();
     EXPECT_EQ(Title(), kTitleClosed) << "no attempt at start-up";
@@ -240,12 +240,12 @@ TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
     EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "back\r");
 
     EXPECT_EQ(CloseWindow(), 0);
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
 
 TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     PtyPeer peer;
-    SettingsValues settings;
+    StoredSettings settings;
     LaunchOnCom5(peer, settings);
     Connect();
 
@@ -270,6 +270,6 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     Connect();
 
     EXPECT_EQ(CloseWindow(), 0);
-    settings.bauds = "19200";
-    EXPECT_EQ(program->ReadSettings(), settings.Text());
+    settings.Bauds = "19200";
+    EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
