@@ -96,6 +96,20 @@ TEST_F(FileSystemTest, ReadOnlyTargetKeepsItsContentAndNoTemporaryFileStays) {
     EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }
 
+// The rename fails while another program holds the target unshared, whoever runs the tests.
+TEST_F(FileSystemTest, TargetHeldByAnotherProgramKeepsItsContentAndNoTemporaryFileStays) {
+    WriteBytes(dir / "Setting.ini", "old");
+    const HANDLE holder = CreateFileA(PathOf("Setting.ini").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Replacement replacement;
+    ASSERT_TRUE(BeginReplacement(PathOf("Setting.ini"), replacement));
+    FinishReplacement(replacement, "new");
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "old");
+    EXPECT_EQ(ListDirectory(dir), std::vector<std::string>{"Setting.ini"});
+}
+
 TEST_F(FileSystemTest, AppendsGoToTheEndAndAreVisibleAtOnce) {
     WriteBytes(dir / "a.log", "before ");
     const FileHandle log = OpenLockedForAppend(PathOf("a.log"));

@@ -99,6 +99,40 @@ TEST_F(MainWindowGeometry, ShorterWindowShrinksTheReceiveViewDownToItsMinimum) {
     EXPECT_EQ(Height(PlaceOf(SendEditor)), 103);
 }
 
+BOOL CALLBACK FindTooltips(HWND window, LPARAM found) {
+    if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == MainWindowHandle()) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Each tooltip belongs to its control (for the spin box, to the edit field) and shows its
+// text literally, also while the window is inactive.
+TEST_F(MainWindowGeometry, TooltipsBelongToTheirControls) {
+    HWND tips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltips, reinterpret_cast<LPARAM>(&tips));
+    ASSERT_NE(tips, nullptr);
+    const LONG_PTR style = GetWindowLongPtrA(tips, GWL_STYLE);
+    EXPECT_TRUE(style & TTS_NOPREFIX);
+    EXPECT_TRUE(style & TTS_ALWAYSTIP);
+    int withTooltip = 0;
+    for (const ControlSpec& entry : kControls) {
+        if (!*entry.tooltip)
+            continue;
+        ++withTooltip;
+        char text[256] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = MainWindowHandle();
+        tool.uId = reinterpret_cast<UINT_PTR>(ControlHandle(entry.id));
+        tool.lpszText = text;
+        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(text, entry.tooltip) << entry.id;
+    }
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), withTooltip);
+}
+
 TEST_F(MainWindowGeometry, ControlsHaveTheirWin32Classes) {
     EXPECT_EQ(ClassOf(ControlHandle(PortCombo)), WC_COMBOBOXEXA);
     EXPECT_EQ(ClassOf(ControlHandle(BaudCombo)), WC_COMBOBOXEXA);
@@ -277,9 +311,37 @@ TEST_F(ControlOperations, ViewTextIsAppendedAndReadWithCrLf) {
     EXPECT_EQ(GetText(ReceiveView), "");
 }
 
+TEST_F(ControlOperations, AppendedTextGoesToTheEndWhereverTheCaretIs) {
+    AppendToView(ReceiveView, "abc");
+    CHARRANGE start = {0, 1};
+    SendMessageA(ControlHandle(ReceiveView), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    AppendToView(ReceiveView, "def");
+    EXPECT_EQ(GetText(ReceiveView), "abcdef");
+}
+
 TEST_F(ControlOperations, TitleIsSetAndRead) {
     SetTitle("\xCF\xEE\xF0\xF2 \xEE\xF2\xEA\xF0\xFB\xF2");
     EXPECT_EQ(GetTitle(), "\xCF\xEE\xF0\xF2 \xEE\xF2\xEA\xF0\xFB\xF2");
+}
+
+bool HasEvent(const std::vector<WindowEvent>& events, EventType type) {
+    return std::any_of(events.begin(), events.end(),
+                       [type](const WindowEvent& event) { return event.type == type; });
+}
+
+TEST_F(ControlOperations, MinimisingRaisesNoResizeAndRestoringDoes) {
+    ShowMainWindow();
+    SettleAndTakeEvents();
+    ShowWindow(MainWindowHandle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(MainWindowHandle()));
+    EXPECT_FALSE(HasEvent(SettleAndTakeEvents(), EventType::Resize));
+    ShowWindow(MainWindowHandle(), SW_RESTORE);
+    EXPECT_TRUE(HasEvent(SettleAndTakeEvents(), EventType::Resize));
+}
+
+TEST_F(ControlOperations, AQuitMessageEndsTheLoopLikeAClose) {
+    PostQuitMessage(0);
+    EXPECT_EQ(WaitForEvent().type, EventType::Close);
 }
 
 TEST_F(ControlOperations, CloseRequestIsAnEventAndLeavesTheWindow) {
