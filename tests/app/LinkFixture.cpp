@@ -1,7 +1,6 @@
 #include "LinkFixture.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <QComboBox>
 #include <QLineEdit>
@@ -66,12 +65,8 @@ void MessageBoxCatcher::answer() {
 void LinkTest::SetUp() {
     WindowTest::SetUp();
     boxes = std::make_unique<MessageBoxCatcher>();
-    std::string name = (std::filesystem::temp_directory_path() / "comterm-link-XXXXXX").string();
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    dir = name;
+    dir = scratch_.emplace("comterm-link").path();
     std::filesystem::create_directory(dir / "ports");
-    previousDirectory_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
 
     BindHandlers();
     InstallSendEditorHook(SendEditorHook);
@@ -84,10 +79,7 @@ void LinkTest::TearDown() {
     WindowTest::TearDown();
     boxes.reset();
     peers.clear();
-    if (!previousDirectory_.empty())
-        std::filesystem::current_path(previousDirectory_);
-    if (!dir.empty())
-        std::filesystem::remove_all(dir);
+    scratch_.reset();
 }
 
 PtyPeer& LinkTest::linkPort(int number) {

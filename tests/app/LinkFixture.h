@@ -4,12 +4,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <QString>
 #include <QTimer>
 #include <string>
 #include <vector>
 
 #include "PtyPeer.h"
+#include "ScratchCurrentDirectory.h"
 #include "WindowFixture.h"
 
 class QComboBox;
@@ -67,5 +69,5 @@ class LinkTest : public WindowTest {
     std::unique_ptr<MessageBoxCatcher> boxes;
 
   private:
-    std::filesystem::path previousDirectory_;
+    std::optional<ScratchCurrentDirectory> scratch_;
 };

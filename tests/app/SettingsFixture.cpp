@@ -14,6 +14,7 @@
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/TextFont.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -35,17 +36,14 @@ std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
 }
 
 void SettingsTest::SetUp() {
-    ScratchDirectoryTest::SetUp();
-    previousDirectory_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
+    dir = scratch_.emplace().path();
     terminal = TerminalState{};
 }
 
 void SettingsTest::TearDown() {
     if (TheMainWindow())
         DestroyMainWindow();
-    std::filesystem::current_path(previousDirectory_);
-    ScratchDirectoryTest::TearDown();
+    scratch_.reset();
 }
 
 void SettingsTest::WriteSettingsFile(std::string_view bytes) {
@@ -75,9 +73,7 @@ std::string SettingsTest::Exit() {
 }
 
 void SettingsTest::ShowAndActivate() {
-    ShowMainWindow();
-    QApplication::setActiveWindow(window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+    ASSERT_NO_FATAL_FAILURE(ShowAndActivateMainWindow());
     RunLoopActions();
 }
 

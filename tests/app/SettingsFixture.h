@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include <filesystem>
+#include <optional>
+
+#include "../storage/ScratchCurrentDirectory.h"
 #include "../storage/ScratchDirectory.h"
 #include "../storage/SettingsText.h"
 #include "ui/qt/MainWindowWidget.h"
@@ -15,7 +19,7 @@
 // Every CR LF of the text replaced by the given line end.
 std::string WithLineEnds(std::string_view text, std::string_view lineEnd);
 
-class SettingsTest : public ScratchDirectoryTest {
+class SettingsTest : public testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -44,6 +48,9 @@ class SettingsTest : public ScratchDirectoryTest {
     MainWindowWidget* window() const { return TheMainWindow(); }
     QWidget* control(ControlId id) const { return TheMainWindow()->control(id); }
 
+    // The current directory during the test.
+    std::filesystem::path dir;
+
   private:
-    std::filesystem::path previousDirectory_;
+    std::optional<ScratchCurrentDirectory> scratch_;
 };

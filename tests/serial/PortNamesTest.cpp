@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "ScratchCurrentDirectory.h"
 #include "serial/posix/PortNames.h"
 
 namespace {
@@ -15,20 +16,8 @@ namespace fs = std::filesystem;
 // Runs each test in a fresh program directory, where the ports/ links live.
 class PortNamesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        previous = fs::current_path();
-        char pattern[] = "/tmp/comterm-ports-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
-        fs::current_path(directory);
-        fs::create_directory("ports");
-    }
-    void TearDown() override {
-        fs::current_path(previous);
-        fs::remove_all(directory);
-    }
-    fs::path previous;
-    fs::path directory;
+    void SetUp() override { fs::create_directory("ports"); }
+    ScratchCurrentDirectory directory{"comterm-ports"};
 };
 
 TEST_F(PortNamesTest, TableMapsEachRangeToItsDevices) {

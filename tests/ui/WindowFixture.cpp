@@ -25,9 +25,13 @@ std::vector<WindowEvent> WindowTest::settleAndTakeEvents() {
     return TakePendingEvents();
 }
 
-void WindowTest::showAndActivate() {
+void ShowAndActivateMainWindow() {
     ShowMainWindow();
-    QApplication::setActiveWindow(window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+    QApplication::setActiveWindow(TheMainWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(TheMainWindow()));
+}
+
+void WindowTest::showAndActivate() {
+    ASSERT_NO_FATAL_FAILURE(ShowAndActivateMainWindow());
     TakePendingEvents();
 }

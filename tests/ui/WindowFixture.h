@@ -9,6 +9,9 @@
 #include "ui/qt/WindowLayer.h"
 #include "ui/Window.h"
 
+// Shows the main window and waits until it is the active one, as a user's click would make it.
+void ShowAndActivateMainWindow();
+
 class WindowTest : public testing::Test {
   protected:
     void SetUp() override;
