@@ -1,15 +1,12 @@
 #include "LinkFixture.h"
 
 #include <chrono>
-#include <fcntl.h>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <sys/file.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 #include "app/Startup.h"
 #include "serial/ConnectionControl.h"
@@ -34,14 +31,6 @@ std::string ComName(int number) {
 
 std::string Cp1251(const char16_t* text) {
     return FromQString(QString::fromUtf16(text));
-}
-
-bool DeviceIsFree(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    const bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (fd >= 0)
-        close(fd);
-    return locked;
 }
 
 MessageBoxCatcher::MessageBoxCatcher() {

@@ -22,9 +22,6 @@ class SendEditorWidget;
 // Windows-1251 bytes of a text written in the source as UTF-16.
 std::string Cp1251(const char16_t* text);
 
-// Whether a cooperating program could lock the device now, that is nobody holds it.
-bool DeviceIsFree(const std::string& path);
-
 // Answers every message box that opens while it lives, keeping what each one said.
 class MessageBoxCatcher {
   public:

@@ -2,11 +2,8 @@
 // are set.
 
 #include <ctime>
-#include <fcntl.h>
 #include <QComboBox>
 #include <QTest>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "app/TerminalState.h"
 #include "LinkFixture.h"
@@ -46,15 +43,6 @@ class LogRotationTest : public LinkTest {
         return found;
     }
 
-    // The log keeps its file locked against other writers while it has it open.
-    static bool HeldOpen(const fs::path& file) {
-        const int fd = open(file.c_str(), O_RDONLY);
-        const bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
-        if (fd >= 0)
-            close(fd);
-        return held;
-    }
-
     // Log names count in seconds; a new second gives a new name.
     static void WaitForTheNextSecond() {
         const std::time_t start = std::time(nullptr);
@@ -71,13 +59,14 @@ TEST_F(LogRotationTest, WithBothFlagsEachSuccessfulOpenEndsTheFile) {
     receive("A");
     const std::vector<fs::path> first = logFiles();
     ASSERT_EQ(first.size(), 1u);
-    EXPECT_TRUE(HeldOpen(first[0]));
+    // The log keeps its file locked against other writers while it has it open.
+    EXPECT_FALSE(DeviceIsFree(first[0]));
 
     clickOn(ConnectButton);
-    EXPECT_TRUE(HeldOpen(first[0])) << "closing the port keeps the log";
+    EXPECT_FALSE(DeviceIsFree(first[0])) << "closing the port keeps the log";
     clickOn(ConnectButton);
     ASSERT_TRUE(SerialPort::IsOpen());
-    EXPECT_FALSE(HeldOpen(first[0]));
+    EXPECT_TRUE(DeviceIsFree(first[0]));
     EXPECT_EQ(logFiles().size(), 1u) << "no new file before data comes";
 
     WaitForTheNextSecond();
@@ -87,12 +76,12 @@ TEST_F(LogRotationTest, WithBothFlagsEachSuccessfulOpenEndsTheFile) {
     const fs::path second = both[0] == first[0] ? both[1] : both[0];
     EXPECT_EQ(ReadBytes(first[0]), "41 ");
     EXPECT_EQ(ReadBytes(second), "42 ");
-    EXPECT_TRUE(HeldOpen(second));
+    EXPECT_FALSE(DeviceIsFree(second));
 
     // A reopen for another rate is a successful open too.
     baudCombo()->setCurrentIndex(8);
     ASSERT_TRUE(SerialPort::IsOpen());
-    EXPECT_FALSE(HeldOpen(second));
+    EXPECT_TRUE(DeviceIsFree(second));
 }
 
 TEST_F(LogRotationTest, FailedOpenKeepsTheFile) {
@@ -103,7 +92,7 @@ TEST_F(LogRotationTest, FailedOpenKeepsTheFile) {
     ASSERT_EQ(files.size(), 1u);
     choosePort(6);
     ASSERT_FALSE(SerialPort::IsOpen());
-    EXPECT_TRUE(HeldOpen(files[0]));
+    EXPECT_FALSE(DeviceIsFree(files[0]));
 }
 
 TEST_F(LogRotationTest, WithEitherFlagClearTheSameFileGoesOn) {
@@ -117,7 +106,7 @@ TEST_F(LogRotationTest, WithEitherFlagClearTheSameFileGoesOn) {
     clickOn(ConnectButton);
     clickOn(ConnectButton);
     ASSERT_TRUE(SerialPort::IsOpen());
-    EXPECT_TRUE(HeldOpen(files[0]));
+    EXPECT_FALSE(DeviceIsFree(files[0]));
     receive("B");
 
     // Logging off at the open: the new-log flag alone closes nothing.
@@ -125,7 +114,7 @@ TEST_F(LogRotationTest, WithEitherFlagClearTheSameFileGoesOn) {
     clickOn(ConnectButton);
     clickOn(ConnectButton);
     ASSERT_TRUE(SerialPort::IsOpen());
-    EXPECT_TRUE(HeldOpen(files[0]));
+    EXPECT_FALSE(DeviceIsFree(files[0]));
     receive("x");
     setFlags(true, true);
     receive("C");

@@ -1,30 +1,9 @@
 // A user's sessions with the program: connecting, the display modes, sending lines, logging.
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include "E2eFixture.h"
 #include "PeerLineSettings.h"
 
 class Session : public ComtermE2e {};
-
-namespace {
-
-// True when a program other than the test holds the device open exclusively.
-bool HeldExclusively(const std::string& device) {
-    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return true;
-    int exclusive = 0;
-    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-                      (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0);
-    close(fd);
-    return held;
-}
-
-} // namespace
 
 TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     PtyPeer peer;
@@ -39,10 +18,10 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
 
     ChoosePort("COM5");
     EXPECT_EQ(Title(), kTitleClosed) << "a new choice while disconnected keeps the port closed";
-    EXPECT_FALSE(HeldExclusively(peer.path));
+    EXPECT_TRUE(DeviceIsFree(peer.path));
 
     Connect();
-    EXPECT_TRUE(HeldExclusively(peer.path));
+    EXPECT_FALSE(DeviceIsFree(peer.path));
     const PeerLineSettings line = ReadPeerLineSettings(peer.controller);
     EXPECT_EQ(line.outputSpeed, 9600u);
     EXPECT_TRUE(line.eightDataBits);
@@ -50,7 +29,7 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
 
     ClickAt(At::Connect);
     ASSERT_TRUE(WaitForTitle(kTitleClosed)) << Title();
-    EXPECT_TRUE(PollUntil([&] { return !HeldExclusively(peer.path); }, 5s));
+    EXPECT_TRUE(PollUntil([&] { return DeviceIsFree(peer.path); }, 5s));
 
     Connect();
     ClickAt(At::Connect);
@@ -263,7 +242,7 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     // A port that cannot be opened: the old one is closed first and stays closed.
     ChoosePort("COM230"); // stands for no device
     EXPECT_TRUE(WaitForTitle(kTitleOpenFailed)) << Title();
-    EXPECT_TRUE(PollUntil([&] { return !HeldExclusively(peer.path); }, 5s));
+    EXPECT_TRUE(PollUntil([&] { return DeviceIsFree(peer.path); }, 5s));
     ChoosePort("COM5");
     EXPECT_TRUE(WaitForTitle(kTitleClosed))
         << "released by the failure: a new choice only says closed";

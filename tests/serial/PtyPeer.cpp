@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -110,4 +112,16 @@ bool PtyPeer::LeaveRoom(int room) const {
             return false;
     }
     return true;
+}
+
+bool DeviceIsFree(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int exclusive = 0;
+    // Only a terminal has an exclusive mode; for anything else the lock alone tells.
+    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                      !(ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0);
+    close(fd);
+    return free;
 }

@@ -26,3 +26,7 @@ struct PtyPeer {
     // controller that does not read. False when the pty's buffer did not settle.
     bool LeaveRoom(int room) const;
 };
+
+// Whether nobody holds the device (or file) now: it opens, a cooperating program could take
+// its lock, and no program has put it in exclusive use.
+bool DeviceIsFree(const std::string& path);

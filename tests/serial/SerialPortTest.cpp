@@ -53,14 +53,6 @@ int WaitForWaiting(int count) {
     return waiting;
 }
 
-// Whether a cooperating program could take the device now.
-bool AnotherProgramCouldLock(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    const bool locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
-    close(fd);
-    return locked;
-}
-
 bool ExclusiveMode(int fd) {
     int exclusive = 0;
     ioctl(fd, TIOCGEXCL, &exclusive);
@@ -101,11 +93,11 @@ TEST_F(SerialPortTest, SecondOpenOfSamePortFailsAndKeepsTheFirst) {
 
 TEST_F(SerialPortTest, OpenPortIsHeldAgainstOtherProgramsUntilClosed) {
     ASSERT_TRUE(SerialPort::Open(peer.path, 9600));
-    EXPECT_FALSE(AnotherProgramCouldLock(peer.path));
+    EXPECT_FALSE(DeviceIsFree(peer.path));
     EXPECT_TRUE(ExclusiveMode(peer.device));
     SerialPort::Close();
     EXPECT_FALSE(SerialPort::IsOpen());
-    EXPECT_TRUE(AnotherProgramCouldLock(peer.path));
+    EXPECT_TRUE(DeviceIsFree(peer.path));
     EXPECT_FALSE(ExclusiveMode(peer.device));
 }
 
@@ -132,7 +124,7 @@ TEST_F(SerialPortTest, FailedOpenKeepsThePortAlreadyOpen) {
     EXPECT_FALSE(SerialPort::Open(other.path, 0));
     EXPECT_FALSE(SerialPort::Open("/dev/no-such-serial-device", 9600));
     EXPECT_TRUE(SerialPort::IsOpen());
-    EXPECT_TRUE(AnotherProgramCouldLock(other.path));
+    EXPECT_TRUE(DeviceIsFree(other.path));
     EXPECT_EQ(SerialPort::WriteText("A"), 1);
     EXPECT_EQ(peer.Receive(1, 1s), "A");
 }
@@ -141,8 +133,8 @@ TEST_F(SerialPortTest, OpeningAnotherPortReplacesAndReleasesTheFirst) {
     PtyPeer other;
     ASSERT_TRUE(SerialPort::Open(peer.path, 9600));
     ASSERT_TRUE(SerialPort::Open(other.path, 9600));
-    EXPECT_TRUE(AnotherProgramCouldLock(peer.path));
-    EXPECT_FALSE(AnotherProgramCouldLock(other.path));
+    EXPECT_TRUE(DeviceIsFree(peer.path));
+    EXPECT_FALSE(DeviceIsFree(other.path));
     EXPECT_EQ(SerialPort::WriteText("B"), 1);
     EXPECT_EQ(other.Receive(1, 1s), "B");
     EXPECT_EQ(peer.Drain(), "");
@@ -185,7 +177,7 @@ TEST_F(SerialPortTest, ZeroRateIsRefusedAndLeavesTheDeviceUntouched) {
     const PeerLineSettings after = ReadPeerLineSettings(peer.controller);
     EXPECT_EQ(after.outputSpeed, before.outputSpeed);
     EXPECT_TRUE(after.canonical);
-    EXPECT_TRUE(AnotherProgramCouldLock(peer.path));
+    EXPECT_TRUE(DeviceIsFree(peer.path));
     EXPECT_FALSE(ExclusiveMode(peer.device));
 }
 
