@@ -40,17 +40,6 @@ std::string HexText(const std::string& bytes) {
     return text;
 }
 
-std::string BinText(const std::string& bytes) {
-    std::string text;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        for (int bit = 7; bit >= 0; --bit)
-            text += (b >> bit) & 1 ? '1' : '0';
-        text += ' ';
-    }
-    return text;
-}
-
 int WaitingOnDevice(const PtyPeer& peer) {
     int waiting = 0;
     return ioctl(peer.device, FIONREAD, &waiting) == 0 ? waiting : -1;
@@ -75,11 +64,6 @@ bool WaitConsumed(const PtyPeer& peer, std::chrono::milliseconds timeout) {
             return now - zeroSince >= 100ms;
         },
         timeout, 5ms);
-}
-
-std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
-                           std::chrono::milliseconds timeout) {
-    return peer.Receive(count, timeout);
 }
 
 namespace {
@@ -207,10 +191,6 @@ int ComtermE2e::CloseWindow() {
     const int status = CloseInstance(instance, run / "output.txt");
     process = std::move(instance.process);
     return status;
-}
-
-std::string ComtermE2e::ProgramOutput() const {
-    return ReadFileBytes(run / "output.txt");
 }
 
 WindowGeometry ComtermE2e::Geometry() {

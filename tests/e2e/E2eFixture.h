@@ -58,14 +58,10 @@ bool PollUntil(Condition done, std::chrono::milliseconds timeout,
 // Windows-1251 bytes of UTF-8 text holding ASCII and Russian letters only.
 std::string Cp1251(const std::string& utf8);
 std::string HexText(const std::string& bytes);
-std::string BinText(const std::string& bytes);
 // Bytes waiting for the program on the pty's device side.
 int WaitingOnDevice(const PtyPeer& peer);
 // True once the program has taken every byte the peer wrote: none waits for 100 ms on end.
 bool WaitConsumed(const PtyPeer& peer, std::chrono::milliseconds timeout);
-// Everything the peer receives until the timeout, or until count bytes have come.
-std::string ReceiveAtLeast(const PtyPeer& peer, std::size_t count,
-                           std::chrono::milliseconds timeout);
 
 // A started program and its main window.
 struct Instance {
@@ -89,8 +85,6 @@ class ComtermE2e : public testing::Test {
     void StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
                        const fs::path& output, Instance& started);
     int CloseInstance(Instance& instance, const fs::path& output);
-    // The program's output so far (Qt warnings, sanitizer reports).
-    std::string ProgramOutput() const;
 
     WindowGeometry Geometry();
     void ClickAt(Point client);

@@ -67,7 +67,7 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
         << "the same log file goes on";
     ClickSendEditor();
     TypeLine("again");
-    EXPECT_EQ(ReceiveAtLeast(next, 6, 10s), "again\r");
+    EXPECT_EQ(next.Receive(6, 10s), "again\r");
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
@@ -146,7 +146,7 @@ TEST_F(PortFault, PortLockedOrMadeExclusiveByAnotherProgramFailsToOpen) {
     peer.Send("ok");
     ClickSendEditor();
     TypeLine("ok");
-    EXPECT_EQ(ReceiveAtLeast(peer, 3, 10s), "ok\r");
+    EXPECT_EQ(peer.Receive(3, 10s), "ok\r");
     Sync();
     EXPECT_TRUE(Dialogs().empty());
     EXPECT_EQ(CloseWindow(), 0);

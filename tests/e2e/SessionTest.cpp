@@ -108,12 +108,12 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     Connect();
     ClickSendEditor();
     TypeLine("ATZ");
-    EXPECT_EQ(ReceiveAtLeast(peer, 4, 10s), "ATZ\r");
+    EXPECT_EQ(peer.Receive(4, 10s), "ATZ\r");
     TypeLine("ATI");
-    EXPECT_EQ(ReceiveAtLeast(peer, 4, 10s), "ATI\r") << "only the last line goes out";
+    EXPECT_EQ(peer.Receive(4, 10s), "ATI\r") << "only the last line goes out";
     TypeLine(""); // an empty line sends nothing
     TypeLine("  two  spaces ");
-    EXPECT_EQ(ReceiveAtLeast(peer, 15, 10s), "  two  spaces \r");
+    EXPECT_EQ(peer.Receive(15, 10s), "  two  spaces \r");
 
     const std::string lines[] = {
         "Привет, мир",
@@ -123,7 +123,7 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     for (const std::string& line : lines) {
         TypeLine(line);
         const std::string expected = Cp1251(line) + "\r";
-        EXPECT_EQ(ReceiveAtLeast(peer, expected.size(), 10s), expected) << line;
+        EXPECT_EQ(peer.Receive(expected.size(), 10s), expected) << line;
     }
     Sync();
     EXPECT_TRUE(Dialogs().empty());
@@ -146,7 +146,7 @@ TEST_F(Session, NewDateStartsALogFileOnEveryConnection) {
     const fs::path first = *SingleLog();
     ClickSendEditor();
     TypeLine("typed");
-    ASSERT_EQ(ReceiveAtLeast(peer, 6, 10s), "typed\r");
+    ASSERT_EQ(peer.Receive(6, 10s), "typed\r");
 
     // A file started within the same second would get the same name and be extended.
     auto reconnectInANewSecond = [&](const fs::path& current) {
@@ -216,7 +216,7 @@ TEST_F(Session, AutoConnectOpensThePortOnceItAppears) {
     EXPECT_TRUE(WaitForLog("auto"));
     ClickSendEditor();
     TypeLine("back");
-    EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "back\r");
+    EXPECT_EQ(peer.Receive(5, 10s), "back\r");
 
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), FileText(settings));
@@ -237,7 +237,7 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     EXPECT_EQ(ReadPeerLineSettings(peer.controller).outputSpeed, 19200u);
     ClickSendEditor();
     TypeLine("fast");
-    EXPECT_EQ(ReceiveAtLeast(peer, 5, 10s), "fast\r");
+    EXPECT_EQ(peer.Receive(5, 10s), "fast\r");
 
     // A port that cannot be opened: the old one is closed first and stays closed.
     ChoosePort("COM230"); // stands for no device
