@@ -9,6 +9,7 @@
 #include <sys/ioctl.h>
 
 #include "app/Startup.h"
+#include "ScratchDirectory.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"
@@ -132,4 +133,13 @@ void LinkTest::sendFromPeer(PtyPeer& peer, const std::string& bytes) {
 void LinkTest::tick(int count) {
     for (int i = 0; i < count; ++i)
         ReceiveTick();
+}
+
+std::vector<std::filesystem::path> LinkTest::logFiles() const {
+    std::vector<std::filesystem::path> found;
+    for (const std::string& name : ListDirectory(dir)) {
+        if (name.ends_with("_Tavik.log"))
+            found.push_back(dir / name);
+    }
+    return found;
 }

@@ -59,6 +59,8 @@ class LinkTest : public WindowTest {
     // The peer sends; returns once the bytes wait at the port.
     void sendFromPeer(PtyPeer& peer, const std::string& bytes);
     void tick(int count = 1);
+    // The log files in the current directory, by name.
+    std::vector<std::filesystem::path> logFiles() const;
 
     std::filesystem::path dir;
     std::vector<std::unique_ptr<PtyPeer>> peers;

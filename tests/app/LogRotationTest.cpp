@@ -34,15 +34,6 @@ class LogRotationTest : public LinkTest {
         tick();
     }
 
-    std::vector<fs::path> logFiles() const {
-        std::vector<fs::path> found;
-        for (const std::string& name : ListDirectory(dir)) {
-            if (name.ends_with("_Tavik.log"))
-                found.push_back(dir / name);
-        }
-        return found;
-    }
-
     // Log names count in seconds; a new second gives a new name.
     static void WaitForTheNextSecond() {
         const std::time_t start = std::time(nullptr);

@@ -40,11 +40,8 @@ class ReceivePumpTest : public LinkTest {
     }
 
     std::string logText() const {
-        for (const std::string& name : ListDirectory(dir)) {
-            if (name.ends_with("_Tavik.log"))
-                return ReadBytes(dir / name);
-        }
-        return "<no log>";
+        const std::vector<fs::path> logs = logFiles();
+        return logs.empty() ? "<no log>" : ReadBytes(logs.front());
     }
 
     PtyPeer* peer = nullptr;

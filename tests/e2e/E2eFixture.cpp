@@ -297,11 +297,14 @@ bool ComtermE2e::WaitForLog(const std::string& bytes, std::chrono::milliseconds 
         timeout);
 }
 
-std::string LogNameNow() {
-    const std::time_t now = std::time(nullptr);
+std::string LogNameAt(std::time_t time) {
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&time, &local);
     char name[64];
     std::strftime(name, sizeof name, "%H_%M_%S__%m_%d_%Y_Tavik.log", &local);
     return name;
+}
+
+std::string LogNameNow() {
+    return LogNameAt(std::time(nullptr));
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,5 +119,7 @@ class ComtermE2e : public testing::Test {
     XWindowId window = 0;
 };
 
+// The name a log file started at that time gets.
+std::string LogNameAt(std::time_t time);
 // The name a log file started now gets.
 std::string LogNameNow();

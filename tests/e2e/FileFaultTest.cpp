@@ -21,14 +21,6 @@ std::optional<uid_t> Nobody() {
     return entry->pw_uid;
 }
 
-std::string LogNameAt(std::time_t time) {
-    std::tm local{};
-    localtime_r(&time, &local);
-    char name[64];
-    std::strftime(name, sizeof name, "%H_%M_%S__%m_%d_%Y_Tavik.log", &local);
-    return name;
-}
-
 } // namespace
 
 class FileFault : public ComtermE2e {
