@@ -12,7 +12,8 @@ class UserInput {
     void Click(int x, int y) const;
     // Press at one point, move to another, release.
     void Drag(int fromX, int fromY, int toX, int toY) const;
-    // Types UTF-8 text; letters missing from the keyboard map are mapped in by xdotool.
+    // Types UTF-8 text. Russian letters need the spare keys XClient::AddRussianLetters() maps
+    // before the program starts.
     void Type(const std::string& text) const;
     // Key names as xdotool knows them: "Return", "ctrl+a", "ctrl+v".
     void Key(const std::string& keys) const;
