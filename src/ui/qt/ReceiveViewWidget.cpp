@@ -61,12 +61,6 @@ std::string ReceiveViewWidget::text() const {
     return model_.text(0, model_.size());
 }
 
-void ReceiveViewWidget::setTextFont(const QFont& font, const QColor& color) {
-    color_ = color;
-    setFont(font); // re-measures through changeEvent when the font differs
-    viewport()->update();
-}
-
 std::string ReceiveViewWidget::selectedText() const {
     return model_.selectedText();
 }
@@ -192,7 +186,7 @@ void ReceiveViewWidget::paintEvent(QPaintEvent*) {
     const QPalette& colours = palette();
     painter.fillRect(viewport()->rect(), colours.color(QPalette::Base));
     painter.setFont(drawingFont_);
-    const QColor text = color_.isValid() ? color_ : colours.color(QPalette::Text);
+    const QColor text = colours.color(QPalette::Text);
     const std::uint64_t top = topRow();
     const std::uint64_t end = std::min(model_.rowCount(), top + visibleRows() + 1);
     for (std::uint64_t row = top; row < end; ++row)
@@ -261,7 +255,7 @@ void ReceiveViewWidget::paintCaret(QPainter& painter) const {
         return;
     const double x = kMargin + double(model_.xOf(caret)) / kUnitsPerPixel;
     const int y = static_cast<int>(row - top) * rowHeight_;
-    painter.setPen(color_.isValid() ? color_ : palette().color(QPalette::Text));
+    painter.setPen(palette().color(QPalette::Text));
     painter.drawLine(QPointF(x, y), QPointF(x, y + rowHeight_ - 1));
 }
 

@@ -26,8 +26,6 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void appendText(const std::string& cp1251);
     void clear();
     std::string text() const;
-    // An invalid colour stands for the palette's text colour. The text is re-wrapped.
-    void setTextFont(const QFont& font, const QColor& color);
     std::string selectedText() const;
     void selectAll();
     // Puts the selected text on the clipboard; nothing when the selection is empty.
@@ -73,7 +71,6 @@ class ReceiveViewWidget : public QAbstractScrollArea {
 
     TextViewModel model_;
     QFont drawingFont_;
-    QColor color_;
     int rowHeight_ = 1;
     int ascent_ = 0;
     std::int64_t goalX_ = -1; // column kept by vertical caret moves; -1 when none

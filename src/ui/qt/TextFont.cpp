@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include "ui/qt/QtText.h"
-#include "ui/qt/ReceiveViewWidget.h"
 
 int FontPixelHeight(int32_t points) {
     const QScreen* screen = QApplication::primaryScreen();
@@ -41,10 +40,7 @@ int32_t ColorValue(const QColor& color) {
 }
 
 void SetTextFontAndColor(QWidget* textControl, const QFont& font, const QColor& color) {
-    if (auto* view = qobject_cast<ReceiveViewWidget*>(textControl))
-        view->setTextFont(font, color);
-    else
-        textControl->setFont(font);
+    textControl->setFont(font);
     QPalette palette = textControl->palette();
     const QColor automatic = QApplication::palette(textControl).color(QPalette::Text);
     palette.setColor(QPalette::Text, color.isValid() ? color : automatic);

@@ -11,11 +11,12 @@
 
 #include "TextViewTestSupport.h"
 #include "ui/qt/ReceiveViewWidget.h"
+#include "ui/qt/TextFont.h"
 
 namespace {
 struct ReceiveViewTest : testing::Test {
     void SetUp() override {
-        view.setTextFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10), QColor());
+        SetTextFontAndColor(&view, QFont(QStringLiteral("DejaVu Sans Mono"), 10), QColor());
         view.resize(240, 120);
         view.show();
         QApplication::processEvents();
@@ -145,7 +146,7 @@ TEST_F(ReceiveViewTest, MouseDragShiftClickAndDoubleClick) {
 TEST_F(ReceiveViewTest, FontChangeRewraps) {
     view.appendText(HexText(100));
     const std::uint64_t rows = view.model().rowCount();
-    view.setTextFont(QFont(QStringLiteral("DejaVu Sans Mono"), 20), QColor(Qt::red));
+    SetTextFontAndColor(&view, QFont(QStringLiteral("DejaVu Sans Mono"), 20), QColor(Qt::red));
     QApplication::processEvents();
     EXPECT_GT(view.model().rowCount(), rows);
     EXPECT_TRUE(followsTheEnd());
@@ -180,9 +181,9 @@ TEST_F(ReceiveViewTest, TextColourAndAutomaticColour) {
         return red;
     };
     view.appendText("WWWW MMMM");
-    view.setTextFont(view.font(), QColor(Qt::red));
+    SetTextFontAndColor(&view, view.font(), QColor(Qt::red));
     EXPECT_GT(countRed(), 10);
-    view.setTextFont(view.font(), QColor());
+    SetTextFontAndColor(&view, view.font(), QColor());
     EXPECT_EQ(countRed(), 0);
 }
 
