@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
@@ -15,12 +14,11 @@
 namespace {
 
 // The one open device. The receive pump asks for one byte at a time; to keep a tick at two
-// system calls, the first read takes everything counted and later ones are served from here.
+// system calls, the count also reads everything waiting and reads are served from here.
 struct PortSlot {
     int fd = -1;
     std::vector<unsigned char> received;
     std::size_t nextReceived = 0;
-    int counted = 0; // waiting in the driver at the last count, not yet fetched
 };
 
 PortSlot slot;
@@ -29,18 +27,10 @@ int Buffered() {
     return static_cast<int>(slot.received.size() - slot.nextReceived);
 }
 
-void Fetch(int wanted) {
-    slot.received.resize(static_cast<std::size_t>(wanted));
-    slot.nextReceived = 0;
-    const ssize_t got = read(slot.fd, slot.received.data(), slot.received.size());
-    slot.received.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    slot.counted = std::max(0, slot.counted - static_cast<int>(slot.received.size()));
-}
-
 // The kernel's receive queue of a terminal holds at most this many bytes, and a count or a
 // read never sees more. While it is full, later bytes wait in the driver behind it; at
-// 1048576 baud a 40 ms tick brings more than this, so a full queue is read until a read
-// comes back short, each read letting the driver refill it.
+// 1048576 baud a 40 ms tick brings more than this, so the queue is read until a read comes
+// back short, each full read letting the driver refill it.
 constexpr int kFullQueue = 4095;
 // The driver keeps at most 64 KiB behind the queue.
 constexpr int kMostReadsBehindFullQueue = 17;
@@ -88,22 +78,16 @@ int BytesWaiting() {
     if (slot.fd < 0)
         return 0;
     int waiting = 0;
-    if (ioctl(slot.fd, FIONREAD, &waiting) != 0 || waiting < 0)
-        waiting = 0;
-    slot.counted = waiting;
-    if (waiting >= kFullQueue) {
+    if (ioctl(slot.fd, FIONREAD, &waiting) == 0 && waiting > 0) {
         for (int reads = 0; reads < kMostReadsBehindFullQueue && FetchMore() == kFullQueue;)
             ++reads;
-        slot.counted = 0;
     }
-    return static_cast<int>(std::min<int64_t>(int64_t{Buffered()} + slot.counted, INT_MAX));
+    return Buffered();
 }
 
 int Read(unsigned char* buffer, int count) {
     if (slot.fd < 0 || count <= 0)
         return 0;
-    if (Buffered() == 0)
-        Fetch(std::max(slot.counted, count));
     const int taken = std::min(count, Buffered());
     std::copy_n(slot.received.data() + slot.nextReceived, taken, buffer);
     slot.nextReceived += static_cast<std::size_t>(taken);
