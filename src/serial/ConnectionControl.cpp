@@ -22,11 +22,12 @@ const char* const kOpenFailedTitle = "Ошибка при открытии по�
 } // namespace
 
 void FillPortAndBaudLists() {
+    // Installed before the entries, so that none of them is described a second time.
+    SetItemDescriber(PortCombo, PortDescription);
     for (int number = 1; number <= kPortCount; ++number)
         AddItem(PortCombo, "COM" + std::to_string(number));
     for (const char* rate : kBaudRates)
         AddItem(BaudCombo, rate);
-    SetItemDescriber(PortCombo, PortDescription);
 }
 
 void ToggleConnection() {
