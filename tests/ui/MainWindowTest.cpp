@@ -9,6 +9,7 @@
 
 #include "app/TerminalState.h"
 #include "ui/ControlHandlers.h"
+#include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
@@ -158,6 +159,33 @@ TEST_F(WindowTest, ProgramChangesRaiseNoEvents) {
     EXPECT_EQ(GetText(PortCombo), "COM2") << "the first entry the text begins, case ignored";
     EXPECT_FALSE(IsChecked(CharOption));
     EXPECT_EQ(GetSpinValue(TransparencySpin), 120);
+}
+
+TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
+    static std::string state;
+    state = "here";
+    SetItemDescriber(PortCombo, [](const std::string& entry) { return entry + " " + state; });
+    AddItem(PortCombo, "X1");
+    showAndActivate();
+    QComboBox* combo = window()->combo(PortCombo);
+    const int last = combo->count() - 1;
+    const auto shown = [combo](int row) {
+        return combo->itemData(row, ItemDescriptionDelegate::kDescriptionRole).toString();
+    };
+
+    combo->showPopup();
+    EXPECT_EQ(shown(0), QStringLiteral("COM1 here"));
+    EXPECT_EQ(shown(last), QStringLiteral("X1 here"));
+    combo->hidePopup();
+    state = "gone";
+    combo->showPopup();
+    EXPECT_EQ(shown(0), QStringLiteral("COM1 gone"));
+    combo->hidePopup();
+
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("COM1")) << "the entry itself stays";
+    EXPECT_EQ(GetText(PortCombo), "");
+    for (const WindowEvent& event : settleAndTakeEvents())
+        EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
 }
 
 TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {

@@ -1,7 +1,39 @@
 #include "ui/qt/ItemDescriptionDelegate.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QEvent>
+#include <QSignalBlocker>
+
 #include "ui/qt/QtText.h"
 
-QString ItemDescriptionDelegate::displayText(const QVariant& value, const QLocale&) const {
-    return ToQString(describe_(FromQString(value.toString())));
+ItemDescriptionDelegate::ItemDescriptionDelegate(Describer describe, QComboBox* combo)
+    : QStyledItemDelegate(combo), describe_(describe), combo_(combo) {
+    // The list widget is shown each time the drop-down opens, before it is painted.
+    combo->view()->installEventFilter(this);
+}
+
+void ItemDescriptionDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                              const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QVariant description = index.data(kDescriptionRole);
+    if (description.isValid())
+        option->text = description.toString();
+}
+
+bool ItemDescriptionDelegate::eventFilter(QObject* watched, QEvent* event) {
+    // The list widget is no item editor: the base class's editor handling stays off it.
+    if (watched != combo_->view())
+        return QStyledItemDelegate::eventFilter(watched, event);
+    if (event->type() == QEvent::Show)
+        describeAll();
+    return false;
+}
+
+void ItemDescriptionDelegate::describeAll() {
+    // Item data changes are no selection changes for the program.
+    const QSignalBlocker blocker(combo_);
+    for (int i = 0; i < combo_->count(); ++i)
+        combo_->setItemData(i, ToQString(describe_(FromQString(combo_->itemText(i)))),
+                            kDescriptionRole);
 }

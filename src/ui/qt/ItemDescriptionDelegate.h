@@ -3,16 +3,26 @@
 #include <QStyledItemDelegate>
 #include <string>
 
-// Shows a drop-down entry as a description made for it when the list is painted.
+class QComboBox;
+
+// Shows a drop-down entry as a description made for it. The descriptions are made afresh each
+// time the list opens, since what they tell (a device being present) can change meanwhile,
+// and kept in the items for painting and measuring.
 class ItemDescriptionDelegate : public QStyledItemDelegate {
   public:
     using Describer = std::string (*)(const std::string& entry);
 
-    ItemDescriptionDelegate(Describer describe, QObject* parent)
-        : QStyledItemDelegate(parent), describe_(describe) {}
+    static constexpr int kDescriptionRole = Qt::UserRole + 1;
 
-    QString displayText(const QVariant& value, const QLocale& locale) const override;
+    ItemDescriptionDelegate(Describer describe, QComboBox* combo);
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void describeAll();
+
     Describer describe_;
+    QComboBox* combo_;
 };

@@ -164,7 +164,11 @@ void AddItem(ControlId id, const std::string& text) {
 
 void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
     QComboBox* combo = window->combo(id);
+    QAbstractItemDelegate* previous = combo->view()->itemDelegate();
     combo->view()->setItemDelegate(new ItemDescriptionDelegate(describe, combo));
+    // A describer replaced must no longer refresh the list.
+    if (dynamic_cast<ItemDescriptionDelegate*>(previous))
+        delete previous;
     combo->view()->setMinimumWidth(kDescribedListWidth);
 }
 
