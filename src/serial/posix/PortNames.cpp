@@ -90,9 +90,8 @@ std::string PortDevicePath(const std::string& name) {
 std::string PortDescription(const std::string& name) {
     const std::string path = PortDevicePath(name);
     if (path.empty())
-        return name + "  \xED\xE5\xF2 \xF3\xF1\xF2\xF0\xEE\xE9\xF1\xF2\xE2\xE0"; // нет устройства
+        return name + "  нет устройства";
     const bool linked = path.compare(0, 6, "ports/") == 0;
     return name + "  " + (linked ? LinkTarget(path) : path) +
-           (Present(path) ? " \x97 \xE5\xF1\xF2\xFC" // " — есть"
-                          : " \x97 \xED\xE5\xF2");   // " — нет"
+           (Present(path) ? " — есть" : " — нет");
 }
