@@ -1,7 +1,11 @@
 #pragma once
-// Which device a port list entry ("COM1" to "COM256") stands for on this system.
+// Which device a port list entry ("COM1" to "COM256") stands for on this system. Its
+// description names the device and whether it is present now, for example
+// "COM33  /dev/ttyUSB0 — есть".
 
 #include <string>
+
+#include "serial/PortDescription.h"
 
 // The path to open for a port name: a link ports/<name> in the current directory when
 // there is one, else the fixed table (COM1-32 /dev/ttyS0-31, COM33-96 /dev/ttyUSB0-63,
@@ -9,7 +13,3 @@
 // name starting with "/" is a path already. The name is cut to 59 characters first.
 // Empty when the name stands for no device.
 std::string PortDevicePath(const std::string& name);
-
-// A Windows-1251 line for the drop-down list: the name, the device and whether it is
-// present now, for example "COM33  /dev/ttyUSB0 — есть".
-std::string PortDescription(const std::string& name);
