@@ -12,12 +12,9 @@ class PortFault : public ComtermE2e {};
 
 TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable) {
     auto peer = std::make_unique<PtyPeer>();
-    program->LinkPort("COM5", peer->path);
     StoredSettings settings;
-    settings.Port = "COM5";
     settings.Log = 1;
-    program->WriteSettings(FileText(settings));
-    Launch();
+    LaunchOnCom5(*peer, settings);
     Connect();
 
     std::string stream;
