@@ -88,17 +88,22 @@ void FinishReplacement(Replacement& replacement, std::string_view bytes) {
 }
 
 FileHandle OpenLockedForAppend(const std::string& name) {
-    // Sharing only reads keeps every other writer out for as long as the handle lives.
+    // Sharing only reads keeps every other writer out for as long as the handle lives, so
+    // after one seek to the end every write lands there.
     const HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? kNoFile : FromHandle(handle);
+    if (handle == INVALID_HANDLE_VALUE)
+        return kNoFile;
+    const LARGE_INTEGER end{};
+    if (!SetFilePointerEx(handle, end, nullptr, FILE_END)) {
+        CloseHandle(handle);
+        return kNoFile;
+    }
+    return FromHandle(handle);
 }
 
 void AppendToFile(FileHandle file, std::string_view bytes) {
-    const HANDLE handle = Handle(file);
-    LARGE_INTEGER end{};
-    if (SetFilePointerEx(handle, end, nullptr, FILE_END))
-        WriteAll(handle, bytes);
+    WriteAll(Handle(file), bytes);
 }
 
 void CloseFile(FileHandle file) {
