@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "storage/TempFileName.h"
+
 namespace {
 
 int Fd(FileHandle file) {
@@ -78,10 +80,9 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
 }
 
 bool BeginReplacement(const std::string& target, Replacement& replacement) {
-    // Names taken by a crashed earlier run are skipped, not reused.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt) {
         const std::string tempName =
-            target + "." + std::to_string(getpid()) + "." + std::to_string(attempt) + ".tmp";
+            TempFileName(target, static_cast<std::uint64_t>(getpid()), attempt);
         const int fd = open(tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             struct stat old;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <windows.h>
 
+#include "storage/TempFileName.h"
+
 namespace {
 
 HANDLE Handle(FileHandle file) {
@@ -59,10 +61,8 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
 }
 
 bool BeginReplacement(const std::string& target, Replacement& replacement) {
-    // Names taken by a crashed earlier run are skipped, not reused.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string tempName = target + "." + std::to_string(GetCurrentProcessId()) + "." +
-                                     std::to_string(attempt) + ".tmp";
+    for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt) {
+        const std::string tempName = TempFileName(target, GetCurrentProcessId(), attempt);
         const HANDLE handle = CreateFileA(tempName.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
