@@ -19,3 +19,8 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}

@@ -161,6 +161,16 @@ TEST_F(WindowTest, ProgramChangesRaiseNoEvents) {
     EXPECT_EQ(GetSpinValue(TransparencySpin), 120);
 }
 
+TEST_F(WindowTest, PortTextIgnoresTheCaseOfAsciiLettersOnly) {
+    AddItem(PortCombo, "\xC0\xC1"); // Cyrillic capitals
+    SetText(PortCombo, "com3");
+    EXPECT_EQ(GetText(PortCombo), "COM3");
+    SetText(PortCombo, "\xE0"); // the small one of the first
+    EXPECT_EQ(GetText(PortCombo), "COM3") << "no entry begins with it";
+    SetText(PortCombo, "\xC0");
+    EXPECT_EQ(GetText(PortCombo), "\xC0\xC1");
+}
+
 TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
     static std::string state;
     state = "here";

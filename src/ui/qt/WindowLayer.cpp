@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "storage/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
 #include "ui/qt/ConnectButtonWidget.h"
@@ -130,9 +131,8 @@ void SetText(ControlId id, const std::string& text) {
             combo->setCurrentIndex(-1);
             return;
         }
-        const QString prefix = Utf16(text);
         for (int i = 0; i < combo->count(); ++i) {
-            if (combo->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
+            if (StartsWithIgnoringAsciiCase(FromQString(combo->itemText(i)), text)) {
                 combo->setCurrentIndex(i);
                 return;
             }

@@ -5,6 +5,7 @@
 #include <richedit.h>
 #include <vector>
 
+#include "storage/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/win32/MainWindowState.h"
 
@@ -72,17 +73,6 @@ void PutRichText(HWND control, const std::string& text, bool selectionOnly) {
         SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     else
         SetWindowTextA(control, text.c_str());
-}
-
-bool StartsWithIgnoringAsciiCase(const std::string& entry, const std::string& prefix) {
-    if (prefix.size() > entry.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(entry[i]) != lower(prefix[i]))
-            return false;
-    }
-    return true;
 }
 
 void SelectEntry(ControlId id, int index) {
