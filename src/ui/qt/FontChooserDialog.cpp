@@ -74,6 +74,28 @@ QLineEdit* NewEdit(const char* name, int width) {
     return edit;
 }
 
+QListWidgetItem* NewStyleItem(const FontStyleEntry& style) {
+    auto* item = new QListWidgetItem(StyleName(style));
+    item->setData(kWeightRole, style.weight);
+    item->setData(kItalicRole, style.italic);
+    return item;
+}
+
+FontStyleEntry StyleOf(const QListWidgetItem* item) {
+    return {item->data(kWeightRole).toInt(), item->data(kItalicRole).toBool()};
+}
+
+// The typed text stays as typed; the list only follows it.
+void FollowTypedText(QListWidget* list, const QString& text, Qt::MatchFlags match,
+                     QAbstractItemView::ScrollHint hint) {
+    const QSignalBlocker blocker(list);
+    const auto matches = text.isEmpty() ? QList<QListWidgetItem*>() : list->findItems(text, match);
+    QListWidgetItem* first = matches.isEmpty() ? nullptr : matches.first();
+    list->setCurrentItem(first);
+    if (first)
+        list->scrollToItem(first, hint);
+}
+
 } // namespace
 
 FontChooserDialog::FontChooserDialog(const FontPreset& preset, QWidget* parent) : QDialog(parent) {
@@ -206,38 +228,27 @@ QWidget* FontChooserDialog::buildSample() {
 }
 
 void FontChooserDialog::faceTyped(const QString& text) {
-    {
-        // The typed text stays as typed; the list only follows it.
-        const QSignalBlocker blocker(faceList_);
-        const auto matches = text.isEmpty() ? QList<QListWidgetItem*>()
-                                            : faceList_->findItems(text, Qt::MatchStartsWith);
-        faceList_->setCurrentItem(matches.isEmpty() ? nullptr : matches.first());
-        if (!matches.isEmpty())
-            faceList_->scrollToItem(matches.first(), QAbstractItemView::PositionAtTop);
-    }
+    FollowTypedText(faceList_, text, Qt::MatchStartsWith, QAbstractItemView::PositionAtTop);
     fillStyles();
     refresh();
 }
 
 void FontChooserDialog::fillStyles() {
-    const FontStyleEntry wanted = styleList_->currentItem() ? currentStyle() : FontStyleEntry{};
+    const FontStyleEntry wanted = currentStyle();
     {
         const QSignalBlocker blocker(styleList_);
         styleList_->clear();
-        for (const FontStyleEntry& style : FamilyStyles(family())) {
-            auto* item = new QListWidgetItem(StyleName(style), styleList_);
-            item->setData(kWeightRole, style.weight);
-            item->setData(kItalicRole, style.italic);
-        }
+        for (const FontStyleEntry& style : FamilyStyles(family()))
+            styleList_->addItem(NewStyleItem(style));
     }
     // The same style when the family has it, else the nearest weight of the same slant.
     int best = 0;
     int bestDistance = -1;
     for (int row = 0; row < styleList_->count(); ++row) {
-        const QListWidgetItem* item = styleList_->item(row);
-        if (item->data(kItalicRole).toBool() != wanted.italic)
+        const FontStyleEntry style = StyleOf(styleList_->item(row));
+        if (style.italic != wanted.italic)
             continue;
-        const int distance = std::abs(item->data(kWeightRole).toInt() - wanted.weight);
+        const int distance = std::abs(style.weight - wanted.weight);
         if (bestDistance < 0 || distance < bestDistance) {
             best = row;
             bestDistance = distance;
@@ -249,9 +260,7 @@ void FontChooserDialog::fillStyles() {
 void FontChooserDialog::selectStyle(const FontStyleEntry& style) {
     int row = 0;
     while (row < styleList_->count()) {
-        const QListWidgetItem* item = styleList_->item(row);
-        const FontStyleEntry entry{item->data(kWeightRole).toInt(),
-                                   item->data(kItalicRole).toBool()};
+        const FontStyleEntry entry = StyleOf(styleList_->item(row));
         if (entry == style) {
             styleList_->setCurrentRow(row);
             return;
@@ -260,21 +269,12 @@ void FontChooserDialog::selectStyle(const FontStyleEntry& style) {
             break;
         ++row;
     }
-    auto* item = new QListWidgetItem(StyleName(style));
-    item->setData(kWeightRole, style.weight);
-    item->setData(kItalicRole, style.italic);
-    styleList_->insertItem(row, item);
+    styleList_->insertItem(row, NewStyleItem(style));
     styleList_->setCurrentRow(row);
 }
 
 void FontChooserDialog::sizeTyped(const QString& text) {
-    {
-        const QSignalBlocker blocker(sizeList_);
-        const auto matches = sizeList_->findItems(text, Qt::MatchExactly);
-        sizeList_->setCurrentItem(matches.isEmpty() ? nullptr : matches.first());
-        if (!matches.isEmpty())
-            sizeList_->scrollToItem(matches.first());
-    }
+    FollowTypedText(sizeList_, text, Qt::MatchExactly, QAbstractItemView::EnsureVisible);
     refresh();
 }
 
@@ -298,9 +298,7 @@ QString FontChooserDialog::family() const {
 
 FontStyleEntry FontChooserDialog::currentStyle() const {
     const QListWidgetItem* item = styleList_->currentItem();
-    if (!item)
-        return {};
-    return {item->data(kWeightRole).toInt(), item->data(kItalicRole).toBool()};
+    return item ? StyleOf(item) : FontStyleEntry{};
 }
 
 int FontChooserDialog::tenthsOfPoint() const {
