@@ -32,15 +32,14 @@ void ViewSplitterWidget::setMinimumSizes(int upper, int lower) {
 void ViewSplitterWidget::divide(int wantedLower) {
     const SplitterHeights heights =
         ApplySplitterMinimums(height(), wantedLower, minUpper_, minLower_);
-    upperHeight_ = heights.upper;
-    lowerHeight_ = heights.lower;
-    upper_->setGeometry(0, 0, width(), upperHeight_);
-    lower_->setGeometry(0, upperHeight_ + kSplitterBarHeight, width(), lowerHeight_);
+    upper_->setGeometry(0, 0, width(), heights.upper);
+    lower_->setGeometry(0, heights.upper + kSplitterBarHeight, width(), heights.lower);
     update();
 }
 
+// A hidden part takes its new geometry at once, so its height is the one last given.
 void ViewSplitterWidget::relayout() {
-    divide(lowerHeight_);
+    divide(lower_->height());
 }
 
 void ViewSplitterWidget::resizeEvent(QResizeEvent*) {
@@ -49,24 +48,23 @@ void ViewSplitterWidget::resizeEvent(QResizeEvent*) {
 
 void ViewSplitterWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    qDrawShadePanel(&painter, QRect(0, upperHeight_ + kGripTop, width(), kGripHeight), palette(),
+    qDrawShadePanel(&painter, QRect(0, position() + kGripTop, width(), kGripHeight), palette(),
                     false, 1);
 }
 
 void ViewSplitterWidget::mousePressEvent(QMouseEvent* event) {
     const int y = event->position().toPoint().y();
-    if (event->button() != Qt::LeftButton || y < upperHeight_ ||
-        y >= upperHeight_ + kSplitterBarHeight)
+    const int barTop = position();
+    if (event->button() != Qt::LeftButton || y < barTop || y >= barTop + kSplitterBarHeight)
         return;
-    grabOffset_ = y - upperHeight_;
+    grabOffset_ = y - barTop;
     grabMouse();
 }
 
 void ViewSplitterWidget::mouseMoveEvent(QMouseEvent* event) {
     if (grabOffset_ < 0)
         return;
-    const int upper = DraggedUpperHeight(event->position().toPoint().y(), grabOffset_, height());
-    divide(height() - kSplitterBarHeight - upper);
+    setPosition(DraggedUpperHeight(event->position().toPoint().y(), grabOffset_, height()));
 }
 
 void ViewSplitterWidget::mouseReleaseEvent(QMouseEvent* event) {

@@ -7,7 +7,7 @@ class ViewSplitterWidget : public QWidget {
   public:
     ViewSplitterWidget(QWidget* upper, QWidget* lower, QWidget* parent);
 
-    int position() const { return upperHeight_; }
+    int position() const { return upper_->height(); }
     void setPosition(int position);
     void setMinimumSizes(int upper, int lower);
     // The resize rule: the lower part keeps its height. Hidden widgets get their resize events
@@ -27,8 +27,6 @@ class ViewSplitterWidget : public QWidget {
 
     QWidget* upper_;
     QWidget* lower_;
-    int upperHeight_ = 0;
-    int lowerHeight_ = 0;
     int minUpper_ = 0;
     int minLower_ = 0;
     int grabOffset_ = -1; // -1 while not dragging
