@@ -129,9 +129,6 @@ QComboBox* MainWindowWidget::combo(ControlId id) const {
 QSpinBox* MainWindowWidget::spin() const {
     return static_cast<QSpinBox*>(controls_[TransparencySpin]);
 }
-ReceiveViewWidget* MainWindowWidget::receiveView() const {
-    return static_cast<ReceiveViewWidget*>(controls_[ReceiveView]);
-}
 SendEditorWidget* MainWindowWidget::sendEditor() const {
     return static_cast<SendEditorWidget*>(controls_[SendEditor]);
 }

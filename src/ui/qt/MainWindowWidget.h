@@ -10,7 +10,6 @@
 class ConnectButtonWidget;
 class QComboBox;
 class QSpinBox;
-class ReceiveViewWidget;
 class SendEditorWidget;
 class ViewSplitterWidget;
 
@@ -23,7 +22,6 @@ class MainWindowWidget : public QWidget {
     ConnectButtonWidget* connectButton() const;
     QComboBox* combo(ControlId id) const;
     QSpinBox* spin() const;
-    ReceiveViewWidget* receiveView() const;
     SendEditorWidget* sendEditor() const;
     ViewSplitterWidget* splitter() const;
     QButtonGroup* optionGroup() const { return optionGroup_; }

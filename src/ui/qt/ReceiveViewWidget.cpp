@@ -61,10 +61,6 @@ std::string ReceiveViewWidget::text() const {
     return model_.text(0, model_.size());
 }
 
-std::string ReceiveViewWidget::selectedText() const {
-    return model_.selectedText();
-}
-
 void ReceiveViewWidget::selectAll() {
     model_.selectAll();
     viewport()->update();

@@ -26,7 +26,6 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void appendText(const std::string& cp1251);
     void clear();
     std::string text() const;
-    std::string selectedText() const;
     void selectAll();
     // Puts the selected text on the clipboard; nothing when the selection is empty.
     void copy() const;

@@ -16,7 +16,6 @@ template <typename T> class ChunkedArray {
         : shift_(blockShift), mask_((std::uint64_t{1} << blockShift) - 1) {}
 
     std::uint64_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
 
     T operator[](std::uint64_t i) const { return blocks_[i >> shift_][i & mask_]; }
     T& operator[](std::uint64_t i) { return blocks_[i >> shift_][i & mask_]; }

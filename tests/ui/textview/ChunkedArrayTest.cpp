@@ -35,7 +35,7 @@ TEST(ChunkedArray, PushBackAndClear) {
     EXPECT_EQ(array.size(), 20u);
     EXPECT_EQ(array[17], 17);
     array.clear();
-    EXPECT_TRUE(array.empty());
+    EXPECT_EQ(array.size(), 0u);
     array.push_back(5);
     EXPECT_EQ(array[0], 5);
 }

@@ -74,7 +74,7 @@ TEST_F(ReceiveViewTest, AppendMovesAUserSelectionToTheEnd) {
     view.selectAll();
     view.verticalScrollBar()->setValue(0);
     view.appendText("!");
-    EXPECT_EQ(view.selectedText(), "");
+    EXPECT_EQ(view.model().selectedText(), "");
     EXPECT_TRUE(followsTheEnd());
 }
 
@@ -119,15 +119,15 @@ TEST_F(ReceiveViewTest, CtrlInsertCopiesToo) {
 TEST_F(ReceiveViewTest, KeyboardSelection) {
     view.appendText("first line\nsecond");
     key(Qt::Key_Up, Qt::ShiftModifier);
-    EXPECT_EQ(view.selectedText(), "line\nsecond");
+    EXPECT_EQ(view.model().selectedText(), "line\nsecond");
     key(Qt::Key_Home, Qt::ShiftModifier);
-    EXPECT_EQ(view.selectedText(), "first line\nsecond");
+    EXPECT_EQ(view.model().selectedText(), "first line\nsecond");
     key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(view.selectedText(), "");
+    EXPECT_EQ(view.model().selectedText(), "");
     key(Qt::Key_Home, Qt::ShiftModifier);
-    EXPECT_EQ(view.selectedText(), "second");
+    EXPECT_EQ(view.model().selectedText(), "second");
     key(Qt::Key_Right);
-    EXPECT_EQ(view.selectedText(), "");
+    EXPECT_EQ(view.model().selectedText(), "");
 }
 
 TEST_F(ReceiveViewTest, MouseDragShiftClickAndDoubleClick) {
@@ -135,12 +135,12 @@ TEST_F(ReceiveViewTest, MouseDragShiftClickAndDoubleClick) {
     mouse(QEvent::MouseButtonPress, charPoint(0, 0));
     mouse(QEvent::MouseMove, charPoint(4, 0, 0.9));
     mouse(QEvent::MouseButtonRelease, charPoint(4, 0, 0.9));
-    EXPECT_EQ(view.selectedText(), "alpha");
+    EXPECT_EQ(view.model().selectedText(), "alpha");
     mouse(QEvent::MouseButtonPress, charPoint(9, 0, 0.9), Qt::ShiftModifier);
     mouse(QEvent::MouseButtonRelease, charPoint(9, 0, 0.9), Qt::ShiftModifier);
-    EXPECT_EQ(view.selectedText(), "alpha beta");
+    EXPECT_EQ(view.model().selectedText(), "alpha beta");
     mouse(QEvent::MouseButtonDblClick, charPoint(13, 0));
-    EXPECT_EQ(view.selectedText(), "gamma");
+    EXPECT_EQ(view.model().selectedText(), "gamma");
 }
 
 TEST_F(ReceiveViewTest, FontChangeRewraps) {
