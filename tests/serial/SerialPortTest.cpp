@@ -17,9 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Only a hang fails a timed step: on a busy machine a call can come back late.
-constexpr auto kHangGuard = 5s;
-
 std::string AllByteValues() {
     std::string bytes;
     for (int b = 0; b < 256; ++b)
@@ -218,7 +215,7 @@ TEST_F(SerialPortTest, ReceivedStopByteDoesNotHoldBackSending) {
     ASSERT_EQ(ReceiveTicks(1), "\x13");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SerialPort::WriteText("ATI\r"), 4);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, kHangGuard);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 300ms);
     EXPECT_EQ(peer.Receive(4, 1s), "ATI\r");
 }
 
@@ -278,7 +275,7 @@ TEST_F(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SerialPort::BytesWaiting(), 0);
     EXPECT_EQ(SerialPort::Read(buffer, 16), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, kHangGuard);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
     peer.Send("xyz");
     ASSERT_EQ(WaitForWaiting(3), 3);
     EXPECT_EQ(SerialPort::Read(buffer, 16), 3);

@@ -10,9 +10,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Only a hang fails the upper side: on a busy machine a write can come back late.
-constexpr auto kHangGuard = 5s;
-
 class SerialPortWriteTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(SerialPort::Open(peer.path, 9600)); }
@@ -30,9 +27,9 @@ TEST_F(SerialPortWriteTest, PeerThatNeverReadsGetsWhatFitsWithinTheBound) {
     const auto start = Clock::now();
     EXPECT_EQ(SerialPort::WriteText("ABCDEF"), 3);
     const auto took = Clock::now() - start;
-    // 100 ms for each of the 6 bytes plus 10 ms: no sooner.
+    // 100 ms for each of the 6 bytes plus 10 ms: no sooner, and not much later.
     EXPECT_GE(took, 600ms);
-    EXPECT_LT(took, kHangGuard);
+    EXPECT_LT(took, 1100ms);
     const std::string arrived = peer.Drain();
     EXPECT_EQ(arrived.substr(arrived.size() - 4), "yABC");
 }
@@ -43,7 +40,7 @@ TEST_F(SerialPortWriteTest, FullPeerGetsNothingWithinTheBound) {
     EXPECT_EQ(SerialPort::WriteText("ATZ\r"), 0);
     const auto took = Clock::now() - start;
     EXPECT_GE(took, 400ms);
-    EXPECT_LT(took, kHangGuard);
+    EXPECT_LT(took, 900ms);
     const std::string arrived = peer.Drain();
     ASSERT_FALSE(arrived.empty());
     EXPECT_EQ(arrived.back(), 'y') << "nothing of the text went out";
@@ -59,7 +56,7 @@ TEST_F(SerialPortWriteTest, VanishedDeviceGivesZeroCountsAndStaysOpen) {
         EXPECT_EQ(SerialPort::Read(&byte, 1), 0);
         const auto start = Clock::now();
         EXPECT_EQ(SerialPort::WriteText("ATZ\r"), 0);
-        EXPECT_LT(Clock::now() - start, kHangGuard) << "a gone device is not waited for";
+        EXPECT_LT(Clock::now() - start, 200ms) << "a gone device is not waited for";
     }
     SerialPort::Close();
     EXPECT_FALSE(SerialPort::IsOpen());
