@@ -32,10 +32,6 @@ constexpr int kDescribedListWidth = 280;
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
 
-QString Utf16(const std::string& cp1251) {
-    return ToQString(cp1251);
-}
-
 } // namespace
 
 MainWindowWidget* TheMainWindow() {
@@ -124,7 +120,7 @@ void SetText(ControlId id, const std::string& text) {
         if (combo->isEditable()) {
             const QSignalBlocker editBlocker(combo->lineEdit());
             combo->setCurrentIndex(-1);
-            combo->setEditText(Utf16(text));
+            combo->setEditText(ToQString(text));
             return;
         }
         if (text.empty()) {
@@ -140,14 +136,14 @@ void SetText(ControlId id, const std::string& text) {
         return;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(control))
-        button->setText(Utf16(text));
+        button->setText(ToQString(text));
     else if (auto* spin = qobject_cast<QSpinBox*>(control))
-        spin->setValue(Utf16(text).toInt());
+        spin->setValue(ToQString(text).toInt());
     else if (auto* view = qobject_cast<ReceiveViewWidget*>(control)) {
         view->clear();
         view->appendText(text);
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
-        edit->setPlainText(Utf16(text));
+        edit->setPlainText(ToQString(text));
 }
 
 void AddItem(ControlId id, const std::string& text) {
@@ -155,7 +151,7 @@ void AddItem(ControlId id, const std::string& text) {
     const QSignalBlocker blocker(combo);
     const int selected = combo->currentIndex();
     const QString editText = combo->currentText();
-    combo->addItem(Utf16(text));
+    combo->addItem(ToQString(text));
     // Adding must not select anything by itself.
     combo->setCurrentIndex(selected);
     if (combo->isEditable())
@@ -215,7 +211,7 @@ void ApplyLayout() {
 }
 
 void SetTitle(const std::string& title) {
-    window->setWindowTitle(Utf16(title));
+    window->setWindowTitle(ToQString(title));
 }
 
 std::string GetTitle() {
@@ -224,6 +220,7 @@ std::string GetTitle() {
 
 void ShowMessage(const std::string& text) {
     ModalDialogGuard guard;
-    QMessageBox box(QMessageBox::NoIcon, QString(), Utf16(text), QMessageBox::Ok, guard.owner());
+    QMessageBox box(QMessageBox::NoIcon, QString(), ToQString(text), QMessageBox::Ok,
+                    guard.owner());
     box.exec();
 }
