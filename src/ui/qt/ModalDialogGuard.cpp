@@ -26,7 +26,7 @@ ModalDialogGuard::ModalDialogGuard() {
     QWidget* foreground = QApplication::activeWindow();
     owner_ = foreground;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isVisible() || !window->isWindow())
+        if (!window->isVisible())
             continue;
         Remembered entry{window, false, IsStayingOnTop(window)};
         if (window->isEnabled() && window != foreground) {

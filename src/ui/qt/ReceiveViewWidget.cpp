@@ -228,7 +228,7 @@ void ReceiveViewWidget::paintRow(QPainter& painter, std::uint64_t row, int top,
     for (std::uint64_t pos = span.begin; pos < contentEnd && x < visibleWidth; ++pos) {
         const auto b = static_cast<unsigned char>(bytes[pos]);
         const bool selected = pos >= selection.begin() && pos < selection.end();
-        const bool shown = b != '\t' && IsShownByte(b);
+        const bool shown = IsShownByte(b);
         if (!shown || selected != runSelected)
             flush();
         if (shown) {

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 
 SendEditorWidget::SendEditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
-    setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setFrameShape(QFrame::StyledPanel);
