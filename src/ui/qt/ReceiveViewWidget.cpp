@@ -44,6 +44,8 @@ ReceiveViewWidget::ReceiveViewWidget(QWidget* parent) : QAbstractScrollArea(pare
 }
 
 void ReceiveViewWidget::appendText(const std::string& cp1251) {
+    if (!glyphsMeasured_)
+        measureGlyphs();
     model_.append(cp1251);
     updateScrollRange();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
@@ -89,8 +91,17 @@ void ReceiveViewWidget::applyFont() {
     const QFontMetricsF metrics(drawingFont_);
     rowHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
     ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
+    // Measuring all the glyphs takes a while and an empty view needs none of them; start-up
+    // sets the text font before any text comes.
+    glyphsMeasured_ = false;
+    if (model_.size() > 0)
+        measureGlyphs();
+}
+
+void ReceiveViewWidget::measureGlyphs() {
     const ScrollAnchor anchor = scrollAnchor();
     model_.setGlyphs(MeasureGlyphs(drawingFont_));
+    glyphsMeasured_ = true;
     restoreScroll(anchor);
 }
 

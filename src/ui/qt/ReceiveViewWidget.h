@@ -30,6 +30,7 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     // Puts the selected text on the clipboard; nothing when the selection is empty.
     void copy() const;
 
+    // The glyph advances are measured once the view holds text.
     const TextViewModel& model() const { return model_; }
 
   protected:
@@ -52,6 +53,7 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     };
 
     void applyFont();
+    void measureGlyphs();
     void applyWidth();
     void continueRewrap();
     ScrollAnchor scrollAnchor() const;
@@ -70,6 +72,7 @@ class ReceiveViewWidget : public QAbstractScrollArea {
 
     TextViewModel model_;
     QFont drawingFont_;
+    bool glyphsMeasured_ = false;
     int rowHeight_ = 1;
     int ascent_ = 0;
     std::int64_t goalX_ = -1; // column kept by vertical caret moves; -1 when none

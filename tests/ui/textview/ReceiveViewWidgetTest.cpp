@@ -159,6 +159,15 @@ TEST_F(ReceiveViewTest, FontChangeRewraps) {
     }
 }
 
+TEST_F(ReceiveViewTest, TextAfterAFontChangeOnAnEmptyViewIsMeasuredInTheNewFont) {
+    view.appendText("0");
+    const std::int32_t small = view.model().glyphs().advance['0'];
+    view.clear();
+    SetTextFontAndColor(&view, QFont(QStringLiteral("DejaVu Sans Mono"), 20), QColor());
+    view.appendText("0");
+    EXPECT_GT(view.model().glyphs().advance['0'], small);
+}
+
 TEST_F(ReceiveViewTest, SelectionStaysVisibleWithoutFocus) {
     view.appendText("selected text");
     view.selectAll();
