@@ -15,7 +15,7 @@ int BytesWaiting();
 // Returns at once with at most count bytes, 0 when none could be read.
 int Read(unsigned char* buffer, int count);
 // Writes the bytes unchanged, giving up after 100 ms per byte plus 10 ms; returns how many
-// went out.
+// went out. On Windows the text ends at its first zero byte; on Linux zero bytes go out too.
 int WriteText(const std::string& text);
 void Close();
 

@@ -79,7 +79,8 @@ int WriteText(const std::string& text) {
     if (slot == INVALID_HANDLE_VALUE)
         return 0;
     // Like the C string it stands for, the text ends at its first NUL.
-    const std::size_t length = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
+    const std::size_t zero = text.find('\0');
+    const std::size_t length = zero == std::string::npos ? text.size() : zero;
     if (length == 0)
         return 0;
     DWORD written = 0;
