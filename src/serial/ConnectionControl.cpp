@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kPortCount = 256;
+constexpr int kFirstAutoConnectTick = 250;
+constexpr int kAutoConnectRetryTicks = 50;
 const char* const kBaudRates[] = {"1200",  "2400",  "4800",   "9600",   "19200",  "38400",
                                   "57600", "76800", "115200", "230400", "460800", "1048576"};
 const char* const kPortOpenTitle = "Порт открыт";
@@ -36,15 +38,13 @@ void ToggleConnection() {
             ShowConnectionState(true);
         return;
     }
-    if (SerialPort::IsOpen())
-        SerialPort::Close();
+    SerialPort::Close();
     ShowConnectionState(false);
     SetTitle(kPortClosedTitle);
 }
 
 bool OpenSelectedPort() {
-    if (SerialPort::IsOpen())
-        SerialPort::Close();
+    SerialPort::Close();
     const auto baudRate = static_cast<uint32_t>(ParseBaudText(GetText(BaudCombo)));
     if (SerialPort::Open(GetText(PortCombo), baudRate)) {
         SetTitle(kPortOpenTitle);

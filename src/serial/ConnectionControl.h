@@ -6,6 +6,3 @@ void FillPortAndBaudLists();
 void ToggleConnection();
 bool OpenSelectedPort();
 void AutoConnectStep();
-
-constexpr int kFirstAutoConnectTick = 250;
-constexpr int kAutoConnectRetryTicks = 50;

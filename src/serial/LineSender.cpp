@@ -14,10 +14,7 @@ void SendEditorHook() {
         ShowMessage(kNoOpenPortMessage);
         return;
     }
-    const std::string text = GetText(SendEditor);
-    if (text.empty())
-        return;
-    std::string line = ExtractLineToSend(text);
+    std::string line = ExtractLineToSend(GetText(SendEditor));
     if (line.empty())
         return;
     line.push_back('\r');
