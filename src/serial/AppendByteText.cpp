@@ -8,7 +8,7 @@ namespace {
 
 // Every byte of a fast link passes through here, so the groups are looked up, not formatted.
 using HexGroups = std::array<std::array<char, 3>, 256>;
-using BinGroups = std::array<std::array<char, 9>, 256>;
+using BinGroups = std::array<std::array<char, kLongestByteText>, 256>;
 
 constexpr HexGroups MakeHexGroups() {
     constexpr char digits[] = "0123456789ABCDEF";

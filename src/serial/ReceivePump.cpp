@@ -9,10 +9,6 @@
 #include "storage/ReceiveLog.h"
 #include "ui/Window.h"
 
-namespace {
-constexpr std::size_t kLongestByteText = 9; // "00001010 "
-}
-
 void ReceiveTick() {
     if (!SerialPort::IsOpen()) {
         AutoConnectStep();
