@@ -11,6 +11,18 @@ namespace {
 
 constexpr int kSizeList = 0x472; // the font chooser's size list
 
+// Wine takes the foreground change from the display server, so it may come a moment later.
+bool BecomesForeground(HWND window) {
+    for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {
+        SetForegroundWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
+    return GetForegroundWindow() == window;
+}
+
 class ModalDialogs : public Win32WindowTest {
   protected:
     void SetUp() override {
@@ -39,7 +51,7 @@ class ModalDialogs : public Win32WindowTest {
 TEST_F(ModalDialogs, MessageBoxBelongsToTheForegroundWindowAndHoldsTheOthersBack) {
     const HWND other = OtherWindow(false, true);
     const HWND disabled = OtherWindow(false, false);
-    ASSERT_EQ(GetForegroundWindow(), MainWindowHandle());
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
     WhileDialogIsOpen([] { ShowMessage("\xCF\xEE\xF0\xF2 \xED\xE5 \xEE\xF2\xEA\xF0\xFB\xF2"); },
                       [&](HWND box) {
                           EXPECT_EQ(GetWindow(box, GW_OWNER), MainWindowHandle());
