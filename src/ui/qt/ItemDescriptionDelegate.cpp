@@ -8,9 +8,9 @@
 #include "ui/qt/QtText.h"
 
 ItemDescriptionDelegate::ItemDescriptionDelegate(Describer describe, QComboBox* combo)
-    : QStyledItemDelegate(combo), describe_(describe), combo_(combo) {
+    : QStyledItemDelegate(combo), describe_(describe), combo_(combo), list_(combo->view()) {
     // The list widget is shown each time the drop-down opens, before it is painted.
-    combo->view()->installEventFilter(this);
+    list_->installEventFilter(this);
 }
 
 void ItemDescriptionDelegate::initStyleOption(QStyleOptionViewItem* option,
@@ -22,8 +22,9 @@ void ItemDescriptionDelegate::initStyleOption(QStyleOptionViewItem* option,
 }
 
 bool ItemDescriptionDelegate::eventFilter(QObject* watched, QEvent* event) {
-    // The list widget is no item editor: the base class's editor handling stays off it.
-    if (watched != combo_->view())
+    // The list widget is no item editor: the base class's editor handling stays off it. It is
+    // compared as kept, since it also reports while the combo box is being destroyed.
+    if (watched != list_)
         return QStyledItemDelegate::eventFilter(watched, event);
     if (event->type() == QEvent::Show)
         describeAll();

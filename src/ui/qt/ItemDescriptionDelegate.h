@@ -25,4 +25,5 @@ class ItemDescriptionDelegate : public QStyledItemDelegate {
 
     Describer describe_;
     QComboBox* combo_;
+    QObject* list_;
 };
