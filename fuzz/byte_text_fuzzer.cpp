@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "FuzzCheck.h"
 #include "serial/AppendByteText.h"
 

@@ -1,6 +1,6 @@
 #include "app/EventLoop.h"
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 
 void RunLoopAction(const WindowEvent& event) {

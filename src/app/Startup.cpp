@@ -2,7 +2,7 @@
 
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"

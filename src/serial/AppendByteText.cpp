@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "serial/ParseBaudText.h"
 #include "serial/PortDescription.h"
 #include "serial/SerialPort.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "serial/AppendByteText.h"
 #include "serial/ConnectionControl.h"
 #include "serial/SerialPort.h"

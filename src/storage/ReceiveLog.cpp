@@ -1,7 +1,7 @@
 #include "storage/ReceiveLog.h"
 
-#include "app/TerminalState.h"
-#include "storage/AsciiCase.h"
+#include "shared/TerminalState.h"
+#include "shared/AsciiCase.h"
 #include "storage/FileSystem.h"
 
 #include <array>

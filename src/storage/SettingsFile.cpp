@@ -1,6 +1,6 @@
 #include "storage/SettingsFile.h"
 
-#include "storage/AsciiCase.h"
+#include "shared/AsciiCase.h"
 #include "storage/FileSystem.h"
 #include "storage/SettingsSyntax.h"
 #include "storage/SettingsValues.h"

@@ -1,6 +1,6 @@
 #include "storage/SettingsStore.h"
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "storage/SettingsFile.h"
 #include "ui/Appearance.h"
 #include "ui/Window.h"

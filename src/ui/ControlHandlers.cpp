@@ -1,6 +1,6 @@
 #include "ui/ControlHandlers.h"
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Window.h"
 
 void ClearReceiveView() {

@@ -1,6 +1,6 @@
 // Automatic reconnection, counted in receive ticks while no port is open.
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "LinkFixture.h"
 #include "serial/SerialPort.h"
 #include "ui/qt/ConnectButtonWidget.h"

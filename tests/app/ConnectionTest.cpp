@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "LinkFixture.h"
-#include "PeerLineSettings.h"
+#include "support/PeerLineSettings.h"
 #include "serial/SerialPort.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/SendEditorWidget.h"

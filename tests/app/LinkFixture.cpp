@@ -9,7 +9,7 @@
 #include <sys/ioctl.h>
 
 #include "app/Startup.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "PtyPeer.h"
-#include "ScratchCurrentDirectory.h"
-#include "WindowFixture.h"
+#include "support/PtyPeer.h"
+#include "support/ScratchCurrentDirectory.h"
+#include "support/qt/WindowFixture.h"
 
 class QComboBox;
 class QLineEdit;

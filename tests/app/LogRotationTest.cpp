@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "LinkFixture.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 #include "serial/SerialPort.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Received bytes shown in ReceiveView in the chosen format, one tick at a time, and logged.
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "LinkFixture.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 #include "serial/SerialPort.h"
 #include "ui/qt/QtText.h"
 

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <sys/resource.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "SettingsFixture.h"
 #include "storage/SettingsStore.h"
 

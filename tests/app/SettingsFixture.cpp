@@ -9,12 +9,12 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "storage/SettingsStore.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/TextFont.h"
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "../storage/ScratchCurrentDirectory.h"
-#include "../storage/ScratchDirectory.h"
-#include "../storage/SettingsText.h"
+#include "support/ScratchCurrentDirectory.h"
+#include "support/ScratchDirectory.h"
+#include "support/SettingsText.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/WindowLayer.h"
 #include "ui/Window.h"

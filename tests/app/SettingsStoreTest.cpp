@@ -3,7 +3,7 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "SettingsFixture.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "ProgramRun.h"
-#include "PtyPeer.h"
-#include "SettingsText.h"
+#include "support/PtyPeer.h"
+#include "support/SettingsText.h"
 #include "UserInput.h"
 #include "XSession.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "E2eFixture.h"
-#include "PeerLineSettings.h"
+#include "support/PeerLineSettings.h"
 
 class Restart : public ComtermE2e {};
 

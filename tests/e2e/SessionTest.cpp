@@ -1,7 +1,7 @@
 // A user's sessions with the program: connecting, the display modes, sending lines, logging.
 
 #include "E2eFixture.h"
-#include "PeerLineSettings.h"
+#include "support/PeerLineSettings.h"
 
 class Session : public ComtermE2e {};
 

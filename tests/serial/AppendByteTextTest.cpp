@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "serial/AppendByteText.h"
 
 namespace {

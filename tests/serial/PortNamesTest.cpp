@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "ScratchCurrentDirectory.h"
+#include "support/ScratchCurrentDirectory.h"
 #include "serial/posix/PortNames.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "PeerLineSettings.h"
-#include "PtyPeer.h"
+#include "support/PeerLineSettings.h"
+#include "support/PtyPeer.h"
 #include "serial/SerialPort.h"
 
 namespace {
@@ -156,7 +156,7 @@ TEST_P(SerialPortRateTest, LineIsRaw8N1AtTheRequestedRate) {
     EXPECT_TRUE(seen.receiverOn);
     EXPECT_FALSE(seen.canonical);
     EXPECT_FALSE(seen.echo);
-    EXPECT_FALSE(seen.signals);
+    EXPECT_FALSE(seen.signalKeys);
     EXPECT_FALSE(seen.extendedInput);
     EXPECT_FALSE(seen.outputProcessing);
     EXPECT_FALSE(seen.softwareFlowControl);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PtyPeer.h"
+#include "support/PtyPeer.h"
 #include "serial/SerialPort.h"
 
 namespace {

@@ -35,8 +35,8 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "app/TerminalState.h"
-#include "PtyPeer.h"
+#include "shared/TerminalState.h"
+#include "support/PtyPeer.h"
 #include "serial/ConnectionControl.h"
 #include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"

@@ -1,8 +1,8 @@
 #include "storage/ReceiveLog.h"
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 
 #include <fcntl.h>
 #include <map>

@@ -1,6 +1,6 @@
 #include "storage/SettingsFile.h"
 
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 
 #include <csignal>
 #include <functional>

@@ -9,13 +9,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 #include "ui/qt/FontChooserDialog.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/TextFont.h"
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 namespace {
 

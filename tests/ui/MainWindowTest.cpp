@@ -7,13 +7,13 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/ControlHandlers.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "ui/Appearance.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "ui/qt/ViewSplitterWidget.h"
 #include "ui/SplitterRules.h"
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <windows.h>
 
-#include "UnderWine.h"
+#include "support/win32/UnderWine.h"
 
 namespace {
 

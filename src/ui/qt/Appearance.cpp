@@ -1,6 +1,6 @@
 #include "ui/Appearance.h"
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/TextFont.h"

@@ -1,4 +1,4 @@
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 #include "ui/qt/FontChooserDialog.h"
 #include "ui/qt/ModalDialogGuard.h"

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QFont>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 
 // Pixel height of a point size on the display: 12 points at 96 dpi are 16 pixels.
 int FontPixelHeight(int32_t points);

@@ -4,7 +4,7 @@
 
 #include <richedit.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/ModalDialogGuard.h"
 #include "ui/win32/TextFont.h"

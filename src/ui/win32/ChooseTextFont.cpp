@@ -3,7 +3,7 @@
 #include <commdlg.h>
 #include <cstring>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 #include "ui/win32/ModalDialogGuard.h"
 #include "ui/win32/TextFont.h"

@@ -5,7 +5,7 @@
 #include <richedit.h>
 #include <vector>
 
-#include "storage/AsciiCase.h"
+#include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/win32/MainWindowState.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 
 // The character height in pixels for a point size on the display, negative as CreateFontA
 // takes it: 12 points at 96 dots per inch give -16.

@@ -2,11 +2,11 @@
 
 #include <richedit.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 #include "ui/ConnectPicture.h"
 #include "ui/ControlTable.h"
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/win32/KeyboardFocus.h"
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 

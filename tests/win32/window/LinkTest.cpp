@@ -8,13 +8,13 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "app/TerminalState.h"
-#include "ScratchDirectory.h"
+#include "shared/TerminalState.h"
+#include "support/ScratchDirectory.h"
 #include "serial/LineSender.h"
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
 #include "ui/ControlTable.h"
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 

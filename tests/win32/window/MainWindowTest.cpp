@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <commctrl.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/ControlTable.h"
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <richedit.h>
 
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/Appearance.h"
 #include "ui/win32/ModalDialogGuard.h"
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 

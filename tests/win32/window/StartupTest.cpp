@@ -6,11 +6,11 @@
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
 #include "app/Startup.h"
-#include "app/TerminalState.h"
-#include "ScratchDirectory.h"
+#include "shared/TerminalState.h"
+#include "support/ScratchDirectory.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/Window.h"
-#include "UnderWine.h"
+#include "support/win32/UnderWine.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "storage/AsciiCase.h"
+#include "shared/AsciiCase.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PtyPeer.h"
+#include "support/PtyPeer.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -16,7 +16,7 @@ struct PeerLineSettings {
     bool hangUpOnClose = false;
     bool canonical = false;
     bool echo = false;
-    bool signals = false;
+    bool signalKeys = false; // interrupt and suspend characters raise signals
     bool extendedInput = false;
     bool outputProcessing = false;
     bool softwareFlowControl = false;

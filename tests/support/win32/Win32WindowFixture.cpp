@@ -1,7 +1,7 @@
-#include "Win32WindowFixture.h"
+#include "support/win32/Win32WindowFixture.h"
 
 #include "app/Startup.h"
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 #include "ui/win32/KeyboardFocus.h"
 
 void Win32WindowTest::SetUp() {

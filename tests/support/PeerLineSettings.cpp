@@ -1,4 +1,4 @@
-#include "PeerLineSettings.h"
+#include "support/PeerLineSettings.h"
 
 // termios2 shows rates that no fixed speed code names; it clashes with <termios.h>.
 #include <asm/termbits.h>
@@ -31,7 +31,7 @@ PeerLineSettings ReadPeerLineSettings(int fd) {
     seen.hangUpOnClose = s.c_cflag & HUPCL;
     seen.canonical = s.c_lflag & ICANON;
     seen.echo = s.c_lflag & (ECHO | ECHONL);
-    seen.signals = s.c_lflag & ISIG;
+    seen.signalKeys = s.c_lflag & ISIG;
     seen.extendedInput = s.c_lflag & IEXTEN;
     seen.outputProcessing = s.c_oflag & OPOST;
     seen.softwareFlowControl = s.c_iflag & (IXON | IXOFF);

@@ -1,4 +1,4 @@
-#include "SettingsText.h"
+#include "support/SettingsText.h"
 
 #include <sstream>
 

@@ -1,9 +1,9 @@
-#include "WindowFixture.h"
+#include "support/qt/WindowFixture.h"
 
 #include <QTest>
 
 #include "app/Startup.h"
-#include "app/TerminalState.h"
+#include "shared/TerminalState.h"
 
 void WindowTest::SetUp() {
     terminal = TerminalState{};

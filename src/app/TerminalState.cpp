@@ -1,3 +1,0 @@
-#include "app/TerminalState.h"
-
-TerminalState terminal;

@@ -1,0 +1,3 @@
+#include "shared/TerminalState.h"
+
+TerminalState terminal;
