@@ -9,7 +9,7 @@ void RunLoopAction(const WindowEvent& event) {
         return;
     }
     switch (event.control) {
-    case AutoConnectCheck: // also every window and timer event
+    case AutoConnectCheck: // also every window and timer event, which carry kNoControl
         terminal.AutoConnectFlag = IsChecked(AutoConnectCheck);
         break;
     case LogCheck:

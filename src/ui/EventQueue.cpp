@@ -33,16 +33,16 @@ void RaiseControlEvent(ControlId id, ControlEventKind kind) {
 }
 
 void RaiseWindowEvent(EventType type) {
-    Queue({type, 0, ControlEventKind::Other});
+    Queue({type, kNoControl, ControlEventKind::Other});
 }
 
 void RaiseTimerEvent() {
     if (timerHandler)
         timerHandler();
-    Queue({EventType::Timer, 0, ControlEventKind::Other});
+    Queue({EventType::Timer, kNoControl, ControlEventKind::Other});
 }
 
-void ForgetEvents() {
+void DropBindingsAndEvents() {
     for (Binding& binding : bindings)
         binding = {};
     timerHandler = nullptr;

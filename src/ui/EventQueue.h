@@ -10,8 +10,8 @@ void RaiseControlEvent(ControlId id, ControlEventKind kind);
 void RaiseWindowEvent(EventType type);
 void RaiseTimerEvent();
 
-// Drops the bindings and the queued events.
-void ForgetEvents();
+// Drops every control binding, the timer handler and the queued events.
+void DropBindingsAndEvents();
 
 // Takes the oldest queued event; false when none is queued.
 bool TakeQueuedEvent(WindowEvent& event);

@@ -11,9 +11,13 @@
 enum class EventType { Resize, Close, Control, Timer, Other };
 enum class ControlEventKind { Click, Change, UpDown, Other };
 
+// The control number that window and timer events carry. It is also AutoConnectCheck's number,
+// so the loop's action for that check box runs for every window and timer event too.
+constexpr int kNoControl = 0;
+
 struct WindowEvent {
     EventType type = EventType::Other;
-    int control = 0; // ControlId of a control event, 0 for window and timer events
+    int control = kNoControl; // ControlId of a control event
     ControlEventKind kind = ControlEventKind::Other;
 };
 

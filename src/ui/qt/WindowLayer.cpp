@@ -12,7 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "storage/AsciiCase.h"
+#include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
 #include "ui/qt/ConnectButtonWidget.h"
@@ -39,16 +39,16 @@ MainWindowWidget* TheMainWindow() {
 }
 
 void CreateMainWindow() {
-    ForgetEvents();
+    DropBindingsAndEvents();
     window = std::make_unique<MainWindowWidget>();
-    ForgetEvents(); // creation is the program's own doing
+    DropBindingsAndEvents(); // creation is the program's own doing
 }
 
 void DestroyMainWindow() {
-    ForgetEvents(); // nothing the dying widgets report may reach the program any more
+    DropBindingsAndEvents(); // nothing the dying widgets report may reach the program any more
     timer.reset();
     window.reset();
-    ForgetEvents();
+    DropBindingsAndEvents();
 }
 
 void StartTimer(int periodMs) {

@@ -159,18 +159,18 @@ void CreateMainWindow() {
                                                       ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
     RegisterMainWindowClass();
-    ForgetEvents();
+    DropBindingsAndEvents();
     ForgetComboItems();
     const SIZE outer = OuterSize(kInitialClientWidth, kInitialClientHeight);
     window = CreateWindowExA(kExStyle, kClassName, kPortClosedTitle, kStyle, 0, 0, outer.cx,
                              outer.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     created = CreateControls(window);
     SetSplitterPosition(kInitialSplitterPosition);
-    ForgetEvents(); // creation is the program's own doing
+    DropBindingsAndEvents(); // creation is the program's own doing
 }
 
 void DestroyMainWindow() {
-    ForgetEvents(); // nothing the dying controls report may reach the program any more
+    DropBindingsAndEvents(); // nothing the dying controls report may reach the program any more
     if (window) {
         KillTimer(window, kTimerId);
         DestroyWindow(window);

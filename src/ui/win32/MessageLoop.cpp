@@ -26,7 +26,7 @@ WindowEvent WaitForEvent() {
     while (!TakeQueuedEvent(event)) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) // WM_QUIT or no message queue: treat as a close request
-            return {EventType::Close, 0, ControlEventKind::Other};
+            return {EventType::Close, kNoControl, ControlEventKind::Other};
         if (TakeFocusKey(message))
             continue;
         TranslateMessage(&message);
