@@ -67,7 +67,9 @@ TEST_F(SettingsStartupTest, RunsInTheProgramDirectoryAndEndsWithStatusZeroAfterC
     std::string baudWhileRunning;
     bool onTopWhileRunning = true;
     int opacityWhileRunning = 0;
+    int tickPeriodWhileRunning = 0;
     QTimer::singleShot(100, [&] {
+        tickPeriodWhileRunning = TheTimer() && TheTimer()->isActive() ? TheTimer()->interval() : 0;
         running = TheMainWindow() && TheMainWindow()->isVisible();
         currentWhileRunning = std::filesystem::current_path();
         portWhileRunning = GetText(PortCombo);
@@ -88,6 +90,7 @@ TEST_F(SettingsStartupTest, RunsInTheProgramDirectoryAndEndsWithStatusZeroAfterC
     EXPECT_EQ(baudWhileRunning, "4800");
     EXPECT_FALSE(onTopWhileRunning);
     EXPECT_EQ(opacityWhileRunning, 200);
+    EXPECT_EQ(tickPeriodWhileRunning, 40) << "the receive pump and auto-connect count 40 ms ticks";
     EXPECT_EQ(TheMainWindow(), nullptr) << "the window is released at the end";
 
     EXPECT_EQ(ReadBytes(programFile), FileText(beside)) << "saved beside the program at exit";

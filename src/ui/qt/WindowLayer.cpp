@@ -38,6 +38,10 @@ MainWindowWidget* TheMainWindow() {
     return window.get();
 }
 
+const QTimer* TheTimer() {
+    return timer.get();
+}
+
 void CreateMainWindow() {
     DropBindingsAndEvents();
     window = std::make_unique<MainWindowWidget>();
