@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <commctrl.h>
-#include <richedit.h>
 #include <vector>
 
 #include "storage/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/win32/MainWindowState.h"
+#include "ui/win32/RichText.h"
 
 namespace {
-
-constexpr UINT kWindows1251 = 1251;
 
 // Each combo box's entries as added, with the way its list shows them.
 struct ComboItems {
@@ -28,51 +26,8 @@ bool IsCombo(ControlId id) {
     return id == PortCombo || id == BaudCombo;
 }
 
-bool IsTextControl(ControlId id) {
-    return id == ReceiveView || id == SendEditor;
-}
-
 HWND ComboEdit(ControlId id) {
     return reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETEDITCONTROL, 0, 0));
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
-    return text;
-}
-
-// The rich-text controls keep paragraphs with a lone CR; the program sees CR LF.
-std::string RichText(HWND control) {
-    GETTEXTLENGTHEX measure = {GTL_USECRLF | GTL_PRECISE | GTL_NUMBYTES, kWindows1251};
-    const auto length = static_cast<int>(
-        SendMessageA(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0));
-    if (length <= 0)
-        return WindowText(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GETTEXTEX request = {static_cast<DWORD>(text.size()), GT_USECRLF, kWindows1251, nullptr,
-                         nullptr};
-    const auto got =
-        static_cast<int>(SendMessageA(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                      reinterpret_cast<LPARAM>(text.data())));
-    if (got <= 0)
-        return WindowText(control);
-    text.resize(static_cast<std::size_t>(got));
-    return text;
-}
-
-// Replaces the selection, or everything, without an undo record; the older rich-text
-// library lacks EM_SETTEXTEX and takes the plain messages instead.
-void PutRichText(HWND control, const std::string& text, bool selectionOnly) {
-    SETTEXTEX how = {static_cast<DWORD>(selectionOnly ? ST_SELECTION : ST_DEFAULT), kWindows1251};
-    if (SendMessageA(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
-                     reinterpret_cast<LPARAM>(text.c_str())))
-        return;
-    if (selectionOnly)
-        SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    else
-        SetWindowTextA(control, text.c_str());
 }
 
 void SelectEntry(ControlId id, int index) {
@@ -80,6 +35,13 @@ void SelectEntry(ControlId id, int index) {
 }
 
 } // namespace
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
+    return text;
+}
 
 bool IsChecked(ControlId id) {
     return SendMessageA(ControlHandle(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -99,8 +61,8 @@ std::string GetText(ControlId id) {
         const std::vector<std::string>& entries = ItemsOf(id).entries;
         return index >= 0 && index < static_cast<int>(entries.size()) ? entries[index] : "";
     }
-    if (IsTextControl(id))
-        return RichText(control);
+    if (id == ReceiveView || id == SendEditor)
+        return GetRichText(control);
     return WindowText(control);
 }
 
@@ -126,8 +88,8 @@ void SetText(ControlId id, const std::string& text) {
         }
         return;
     }
-    if (IsTextControl(id)) {
-        PutRichText(control, text, false);
+    if (id == ReceiveView || id == SendEditor) {
+        SetRichText(id, text);
         return;
     }
     SetWindowTextA(control, text.c_str());
@@ -175,17 +137,6 @@ int GetSpinValue(ControlId) {
 void SetSpinValue(ControlId, int value) {
     ProgramChange change;
     SendMessageA(SpinArrows(), UDM_SETPOS32, 0, value);
-}
-
-void AppendToView(ControlId id, const std::string& text) {
-    if (!IsTextControl(id))
-        return;
-    ProgramChange change;
-    const HWND control = ControlHandle(id);
-    CHARRANGE end = {-1, -1};
-    SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
-    PutRichText(control, text, true);
-    SendMessageA(control, EM_SCROLLCARET, 0, 0);
 }
 
 void ForgetComboItems() {

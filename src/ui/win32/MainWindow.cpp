@@ -7,6 +7,7 @@
 #include "ui/win32/ConnectButtonPicture.h"
 #include "ui/win32/ControlCreation.h"
 #include "ui/win32/MainWindowState.h"
+#include "ui/win32/RichText.h"
 
 namespace {
 
@@ -161,6 +162,7 @@ void CreateMainWindow() {
     RegisterMainWindowClass();
     ForgetEvents();
     ForgetComboItems();
+    ForgetRichTextState();
     const SIZE outer = OuterSize(kInitialClientWidth, kInitialClientHeight);
     window = CreateWindowExA(kExStyle, kClassName, kPortClosedTitle, kStyle, 0, 0, outer.cx,
                              outer.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -2,6 +2,7 @@
 // What the Win32 window layer's files share: the window, its controls, and the guard that
 // keeps the program's own changes from raising events.
 
+#include <string>
 #include <windows.h>
 
 #include "ui/EventQueue.h"
@@ -17,6 +18,8 @@ HWND SpinArrows();
 
 // Drops the combo boxes' entries kept for a window no longer there.
 void ForgetComboItems();
+
+std::string WindowText(HWND window); // through the single-byte functions
 
 // Held while the program changes a control, so the notifications it causes raise nothing.
 class ProgramChange {

@@ -67,6 +67,8 @@ TEST_F(LinkTest, ConnectingShowsThePortOpenAndATypedLineComesBackInHex) {
     EXPECT_EQ(WaitForView("41 42 0D "), "41 42 0D ");
 }
 
+// Every CR and every LF breaks the line, a CR LF once, and text that reads like RTF is text;
+// the view reads each break as CR LF.
 TEST_F(LinkTest, CharacterModeShowsTheBytesThemselves) {
     SetText(PortCombo, "COM5");
     SetText(BaudCombo, "9600");
@@ -74,6 +76,20 @@ TEST_F(LinkTest, CharacterModeShowsTheBytesThemselves) {
     SendMessageA(ControlHandle(ConnectButton), BM_CLICK, 0, 0);
     Type("\xCF\xF0\xE8\xE2\xE5\xF2\r");
     EXPECT_EQ(WaitForView("\xCF\xF0\xE8\xE2\xE5\xF2\r\n"), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
+    const struct {
+        const char* received;
+        const char* shown;
+    } rows[] = {
+        {"{\\rtf1 x}\r\n{\\urtf1 y}\r\n", "{\\rtf1 x}\r\n{\\urtf1 y}\r\n"},
+        {"{\\rtf1\\ansi \xCF\xF0\xE8}\r", "{\\rtf1\\ansi \xCF\xF0\xE8}\r\n"},
+        {"x\r\r\ny\r\n", "x\r\n\r\ny\r\n"},
+        {"a\rb\nc\n\rd\r\r", "a\r\nb\r\nc\r\n\r\nd\r\n\r\n"},
+    };
+    for (const auto& row : rows) {
+        SetText(ReceiveView, "");
+        SerialPort::WriteText(row.received);
+        EXPECT_EQ(WaitForView(row.shown), row.shown) << row.received;
+    }
 }
 
 // The logs of this test's directory, by name.

@@ -309,6 +309,13 @@ TEST_F(ControlOperations, ViewTextIsAppendedAndReadWithCrLf) {
     EXPECT_EQ(GetText(ReceiveView), "ab\r\n\xCF\xF0\xE8\xE2\xE5\xF2");
     SetText(ReceiveView, "");
     EXPECT_EQ(GetText(ReceiveView), "");
+    // A CR LF split between two appends is one break; in a cleared view a LF is one of its own.
+    AppendToView(ReceiveView, "c\r");
+    AppendToView(ReceiveView, "\nd\r");
+    EXPECT_EQ(GetText(ReceiveView), "c\r\nd\r\n");
+    SetText(ReceiveView, "");
+    AppendToView(ReceiveView, "\ne");
+    EXPECT_EQ(GetText(ReceiveView), "\r\ne");
 }
 
 TEST_F(ControlOperations, AppendedTextGoesToTheEndWhereverTheCaretIs) {
