@@ -92,6 +92,46 @@ TEST_F(LinkTest, CharacterModeShowsTheBytesThemselves) {
     }
 }
 
+// Typed with real keys, each Enter of the line "a" shows in what the far end echoes: the line
+// before it and the one after go once each, and nothing else goes.
+TEST_F(LinkTest, EachEnterKeySendsTheLineJustEndedAtMostOnce) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SetText(PortCombo, "COM5");
+    SendMessageA(ControlHandle(ConnectButton), BM_CLICK, 0, 0);
+    const char* const allSent = "70 0D 61 0D 7A 0D ";
+    const char* const breakOnly = "70 0D 7A 0D ";
+    const struct {
+        const char* keys;
+        std::vector<WORD> press;
+        bool keypad;
+        const char* echoed;
+        const char* edited;
+    } rows[] = {
+        {"Enter", {VK_RETURN}, false, allSent, "p\r\na\r\nz\r\n"},
+        {"keypad Enter", {VK_RETURN}, true, allSent, "p\r\na\r\nz\r\n"},
+        {"Shift+Enter", {VK_SHIFT, VK_RETURN}, false, allSent, "p\r\na\r\nz\r\n"},
+        {"Shift+keypad Enter", {VK_SHIFT, VK_RETURN}, true, allSent, "p\r\na\r\nz\r\n"},
+        {"Ctrl+Enter", {VK_CONTROL, VK_RETURN}, false, breakOnly, "p\r\na\r\nz\r\n"},
+        {"Ctrl+keypad Enter", {VK_CONTROL, VK_RETURN}, true, breakOnly, "p\r\na\r\nz\r\n"},
+        {"Alt+Enter", {VK_MENU, VK_RETURN}, false, "70 0D 61 7A 0D ", "p\r\naz\r\n"},
+        {"Alt+keypad Enter", {VK_MENU, VK_RETURN}, true, "70 0D 61 7A 0D ", "p\r\naz\r\n"},
+    };
+    for (const auto& row : rows) {
+        SetText(SendEditor, "");
+        SetText(ReceiveView, "");
+        SetFocus(ControlHandle(SendEditor));
+        TypeKeys("p");
+        PressKeys({VK_RETURN});
+        TypeKeys("a");
+        PressKeys(row.press, row.keypad);
+        TypeKeys("z");
+        PressKeys({VK_RETURN});
+        EXPECT_EQ(WaitForView(row.echoed), row.echoed) << row.keys;
+        EXPECT_EQ(GetText(SendEditor), row.edited) << row.keys;
+    }
+}
+
 // The logs of this test's directory, by name.
 std::vector<std::filesystem::path> Logs() {
     std::vector<std::filesystem::path> logs;
