@@ -93,7 +93,14 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             RaiseTimerEvent();
         return 0;
     case WM_SIZE:
-        RaiseWindowEvent(wParam == SIZE_MINIMIZED ? EventType::Other : EventType::Resize);
+        // Laid out at once: while the border is dragged the system's sizing loop runs instead
+        // of the program's.
+        if (wParam == SIZE_MINIMIZED) {
+            RaiseWindowEvent(EventType::Other);
+        } else {
+            ApplyLayout();
+            RaiseWindowEvent(EventType::Resize);
+        }
         return 0;
     case WM_MOVE:
         RaiseWindowEvent(EventType::Other);
@@ -211,6 +218,8 @@ void PlaceWindow(const WindowPlacement& placement) {
 }
 
 void ApplyLayout() {
+    if (!created.controls[ViewSplitter])
+        return; // the window is being made
     RECT client;
     GetClientRect(window, &client);
     const Rect r = SplitterGeometryForClient(client.right, client.bottom);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <commctrl.h>
+#include <functional>
 
 #include "app/TerminalState.h"
 #include "ui/ControlTable.h"
@@ -90,6 +91,54 @@ TEST_F(MainWindowGeometry, LayoutFollowsTheClientSizeAndTheSendEditorKeepsItsHei
     const WindowPlacement placement = GetWindowPlacement();
     EXPECT_EQ(placement.x, 100);
     EXPECT_EQ(placement.y, 100);
+}
+
+// The system's sizing loop runs its own message loop while the border is dragged, and the
+// program's loop waits: the layout follows each size all the same. Each step of the drag is
+// taken on a tick of a timer, whichever loop is running.
+std::vector<std::function<void()>> dragSteps;
+void CALLBACK TakeDragStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (dragSteps.empty()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    const std::function<void()> step = dragSteps.front();
+    dragSteps.erase(dragSteps.begin());
+    step();
+}
+
+TEST_F(MainWindowGeometry, LayoutFollowsTheBorderWhileItIsDragged) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    RECT frame;
+    GetWindowRect(MainWindowHandle(), &frame);
+    const POINT border = {(frame.left + frame.right) / 2, frame.bottom - 2};
+    ASSERT_EQ(SendMessageA(MainWindowHandle(), WM_NCHITTEST, 0, MAKELPARAM(border.x, border.y)),
+              HTBOTTOM);
+    SIZE clientDuringDrag = {};
+    RECT splitterDuringDrag = {};
+    // The new size comes back from the display server a moment later.
+    const auto wait = [] {};
+    const POINT dragged = {border.x, border.y + 100};
+    INPUT moves[3] = {MouseInput(border, 0), MouseInput(border, MOUSEEVENTF_LEFTDOWN),
+                      MouseInput(dragged, 0)};
+    INPUT release = MouseInput(dragged, MOUSEEVENTF_LEFTUP);
+    dragSteps = {[&] { SendInput(1, &moves[2], sizeof(INPUT)); }, wait, wait,
+                 [&] {
+                     clientDuringDrag = ClientSize();
+                     splitterDuringDrag = PlaceOf(ViewSplitter);
+                 },
+                 [&] { SendInput(1, &release, sizeof(INPUT)); }};
+    SendInput(2, moves, sizeof(INPUT));
+    SetTimer(nullptr, 0, 50, TakeDragStep);
+    for (int tries = 0; tries < 100 && !dragSteps.empty(); ++tries) {
+        SettleAndTakeEvents(); // what the system does, none of the loop's actions
+        Sleep(10);
+    }
+    ASSERT_TRUE(dragSteps.empty());
+    EXPECT_EQ(clientDuringDrag.cy, 312 + 100);
+    EXPECT_EQ(Height(splitterDuringDrag), clientDuringDrag.cy - 72);
+    EXPECT_EQ(Width(splitterDuringDrag), clientDuringDrag.cx - 4);
 }
 
 TEST_F(MainWindowGeometry, ShorterWindowShrinksTheReceiveViewDownToItsMinimum) {
