@@ -11,10 +11,12 @@
 
 namespace {
 
-// Each combo box's entries as added, with the way its list shows them.
+// Each combo box's entries as added, with the way its list shows them, and the text it showed
+// when the program last set it or heard of a change.
 struct ComboItems {
     std::vector<std::string> entries;
     std::string (*describe)(const std::string& entry) = nullptr;
+    std::string known;
 };
 ComboItems comboItems[2];
 
@@ -66,26 +68,35 @@ std::string GetText(ControlId id) {
     return WindowText(control);
 }
 
-void SetText(ControlId id, const std::string& text) {
-    ProgramChange change;
-    const HWND control = ControlHandle(id);
+namespace {
+
+void SetComboText(ControlId id, const std::string& text) {
     if (id == BaudCombo) {
         SelectEntry(id, -1);
         SetWindowTextA(ComboEdit(id), text.c_str());
         return;
     }
-    if (id == PortCombo) {
-        if (text.empty()) {
-            SelectEntry(id, -1);
+    if (text.empty()) {
+        SelectEntry(id, -1);
+        return;
+    }
+    const std::vector<std::string>& entries = ItemsOf(id).entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (StartsWithIgnoringAsciiCase(entries[i], text)) {
+            SelectEntry(id, static_cast<int>(i));
             return;
         }
-        const std::vector<std::string>& entries = ItemsOf(id).entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (StartsWithIgnoringAsciiCase(entries[i], text)) {
-                SelectEntry(id, static_cast<int>(i));
-                return;
-            }
-        }
+    }
+}
+
+} // namespace
+
+void SetText(ControlId id, const std::string& text) {
+    ProgramChange change;
+    const HWND control = ControlHandle(id);
+    if (IsCombo(id)) {
+        SetComboText(id, text);
+        ItemsOf(id).known = GetText(id);
         return;
     }
     if (id == ReceiveView || id == SendEditor) {
@@ -137,6 +148,39 @@ int GetSpinValue(ControlId) {
 void SetSpinValue(ControlId, int value) {
     ProgramChange change;
     SendMessageA(SpinArrows(), UDM_SETPOS32, 0, value);
+}
+
+// Setting the arrows' position rewrites the field.
+void CapSpinText() {
+    const HWND field = ControlHandle(TransparencySpin);
+    const std::string text = WindowText(field);
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return;
+    int value = 0;
+    for (const char digit : text)
+        value = std::min(value * 10 + (digit - '0'), kSpinMaximum + 1);
+    if (value <= kSpinMaximum)
+        return;
+    SetSpinValue(TransparencySpin, kSpinMaximum);
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthA(field));
+    SendMessageA(field, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+bool ComboTextChanged(ControlId id) {
+    const std::string shown = GetText(id);
+    std::string& known = ItemsOf(id).known;
+    if (shown == known)
+        return false;
+    known = shown;
+    return true;
+}
+
+void RestoreComboText(ControlId id) {
+    if (GetText(id) == ItemsOf(id).known)
+        return;
+    ProgramChange change;
+    SetComboText(id, ItemsOf(id).known);
 }
 
 void ForgetComboItems() {

@@ -21,6 +21,16 @@ void ForgetComboItems();
 
 std::string WindowText(HWND window); // through the single-byte functions
 
+// A number above the range typed into TransparencySpin's field stands for the top of the range:
+// the field is rewritten to it, so that what it shows is the value applied and saved.
+void CapSpinText();
+
+// Whether a combo box shows another text than when the program last set it or asked this; the
+// text shown is the known one from then on.
+bool ComboTextChanged(ControlId id);
+// Shows the known text again, without an event.
+void RestoreComboText(ControlId id);
+
 // Held while the program changes a control, so the notifications it causes raise nothing.
 class ProgramChange {
   public:

@@ -4,7 +4,9 @@
 #include <commctrl.h>
 #include <functional>
 
+#include "app/EventLoop.h"
 #include "app/TerminalState.h"
+#include "ui/Appearance.h"
 #include "ui/ControlTable.h"
 #include "Win32WindowFixture.h"
 
@@ -371,6 +373,82 @@ TEST_F(ControlOperations, TypingAndArrowsOnTheSpinBoxAreItsEvents) {
     const std::vector<ControlEventKind> typed = KindsOf(SettleAndTakeEvents(), TransparencySpin);
     EXPECT_TRUE(Has(typed, ControlEventKind::Change));
     EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
+}
+
+BYTE Opacity() {
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(MainWindowHandle(), nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+// As a user meets it, with a stored opacity of 10 applied as the settings load applies it: only
+// edits and arrows reach the program, arrows at the range's ends too; the field, the opacity and
+// the value saved at exit agree once the field holds a number from 20 up.
+TEST_F(ControlOperations, SpinBoxSetsTheOpacityAsTheUserChangesIt) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SetText(TransparencySpin, "10");
+    SetSpinValue(TransparencySpin, 10);
+    MakeWindowLayered();
+    ApplyWindowOpacity(10);
+    const HWND field = ControlHandle(TransparencySpin);
+    RECT arrows;
+    GetClientRect(SpinArrows(), &arrows);
+    const auto retype = [field](const std::string& text) {
+        return [field, text] {
+            ClickAt(ScreenPointOf(field, 4, 4));
+            PressKeys({VK_END});
+            PressKeys({VK_SHIFT, VK_HOME});
+            TypeKeys(text);
+        };
+    };
+    const struct {
+        const char* action;
+        std::function<void()> act;
+        std::vector<ControlEventKind> kinds;
+        const char* shown;
+        int opacity;
+    } steps[] = {
+        {"Tab into the field",
+         [] {
+             SetFocus(ControlHandle(NewDateCheck));
+             PressKeys({VK_TAB});
+         },
+         {},
+         "20",
+         10},
+        {"Tab out of it", [] { PressKeys({VK_TAB}); }, {}, "20", 10},
+        {"click on the down arrow at 20",
+         [&] { ClickAt(ScreenPointOf(SpinArrows(), arrows.right / 2, arrows.bottom - 3)); },
+         {ControlEventKind::UpDown},
+         "20",
+         20},
+        {"type 300", retype("300"), {ControlEventKind::Change}, "255", 255},
+        {"Up at 255", [] { PressKeys({VK_UP}); }, {ControlEventKind::UpDown}, "255", 255},
+        {"type 1000", retype("1000"), {ControlEventKind::Change}, "255", 255},
+        {"type 40", retype("40"), {ControlEventKind::Change}, "40", 40},
+        {"Down",
+         [] { PressKeys({VK_DOWN}); },
+         {ControlEventKind::UpDown, ControlEventKind::Change},
+         "39",
+         39},
+        // Text that is not yet a number of the range leaves the value where it was.
+        {"type 5", retype("5"), {ControlEventKind::Change}, "5", 39},
+    };
+    SettleAndTakeEvents();
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.action);
+        step.act();
+        const std::vector<WindowEvent> events = SettleAndTakeEvents();
+        for (const WindowEvent& event : events)
+            RunLoopAction(event);
+        std::vector<ControlEventKind> kinds = KindsOf(events, TransparencySpin);
+        kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+        EXPECT_EQ(kinds, step.kinds);
+        EXPECT_EQ(GetText(TransparencySpin), step.shown);
+        EXPECT_EQ(Opacity(), step.opacity);
+        EXPECT_EQ(GetSpinValue(TransparencySpin), std::max(step.opacity, 20)); // what is saved
+    }
 }
 
 TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
