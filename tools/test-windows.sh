@@ -32,4 +32,8 @@ env LC_ALL=ru_RU.UTF-8 wineboot --init >/dev/null 2>&1 || true
 # each time a shown window goes away.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
+# The test programs that show windows run one at a time; a Wine process living through the
+# whole run keeps the desktop up between them, or each would wait for a desktop of its own.
+wine cmd /c "ping -n 86400 127.0.0.1 >nul" >/dev/null 2>&1 &
+
 ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 120

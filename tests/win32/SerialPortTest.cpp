@@ -1,5 +1,5 @@
 // The port layer against the pseudo-terminals pty_peer.py links in as COM5 and COM12: they
-// echo every byte but "?", which they answer with their line settings.
+// echo every byte but "?", which they answer with their line settings and their name.
 #include "serial/SerialPort.h"
 
 #include <gtest/gtest.h>
@@ -63,14 +63,14 @@ TEST_F(SerialPortTest, MissingPortFailsToOpen) {
 TEST_F(SerialPortTest, LineIs8N1WithoutFlowControlAtTheRequestedRate) {
     for (const uint32_t rate : {9600u, 115200u, 1200u}) {
         ASSERT_TRUE(SerialPort::Open("COM5", rate));
-        EXPECT_EQ(LineSettings(), std::to_string(rate) + " 8 noparity onestop noflow noxon\r");
+        EXPECT_EQ(LineSettings(), std::to_string(rate) + " 8 noparity onestop noflow noxon com5\r");
         SerialPort::Close();
     }
 }
 
 TEST_F(SerialPortTest, TwoDigitPortOpensThroughTheDevicePrefix) {
     ASSERT_TRUE(SerialPort::Open("COM12", 19200));
-    EXPECT_EQ(LineSettings(), "19200 8 noparity onestop noflow noxon\r");
+    EXPECT_EQ(LineSettings(), "19200 8 noparity onestop noflow noxon com12\r");
 }
 
 TEST_F(SerialPortTest, SentLineComesBackWhole) {
@@ -112,7 +112,7 @@ TEST_F(SerialPortTest, OpeningAnotherPortReplacesTheFirst) {
     ASSERT_TRUE(SerialPort::Open("COM5", 9600));
     ASSERT_TRUE(SerialPort::Open("COM12", 4800));
     EXPECT_TRUE(SerialPort::IsOpen());
-    EXPECT_EQ(LineSettings(), "4800 8 noparity onestop noflow noxon\r");
+    EXPECT_EQ(LineSettings(), "4800 8 noparity onestop noflow noxon com12\r");
     // The first port is free again.
     SerialPort::Close();
     EXPECT_TRUE(SerialPort::Open("COM5", 9600));
@@ -123,7 +123,7 @@ TEST_F(SerialPortTest, ClosedPortCanBeOpenedAgain) {
     SerialPort::Close();
     EXPECT_FALSE(SerialPort::IsOpen());
     ASSERT_TRUE(SerialPort::Open("COM5", 57600));
-    EXPECT_EQ(LineSettings(), "57600 8 noparity onestop noflow noxon\r");
+    EXPECT_EQ(LineSettings(), "57600 8 noparity onestop noflow noxon com5\r");
 }
 
 TEST_F(SerialPortTest, PortHeldByAnotherProgramIsRefused) {

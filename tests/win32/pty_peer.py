@@ -5,9 +5,10 @@ Usage: pty_peer.py WINE PROGRAM [ARGUMENTS...]
 
 Each port is a pty whose device side is linked into the Wine prefix as dosdevices/comN.
 The controller side answers what the program sends: "?" with the device side's line
-settings ("<baud> <data bits> <parity> <stop bits> <rts/cts flow> <xon/xoff>\\r"), any
-other byte with itself. The devices start raw, XON/XOFF off, so every byte value passes as
-long as the program leaves that setting alone. The program's exit status is passed on.
+settings and its name ("<baud> <data bits> <parity> <stop bits> <rts/cts flow> <xon/xoff>
+<port>\\r"), any other byte with itself. The devices start raw, XON/XOFF off, so every byte
+value passes as long as the program leaves that setting alone. The program's exit status is
+passed on.
 """
 import os
 import select
@@ -22,20 +23,22 @@ SPEEDS = {getattr(termios, name): int(name[1:]) for name in dir(termios)
           if name.startswith("B") and name[1:].isdigit()}
 
 
-def describe(device):
+def describe(device, port):
     iflag, oflag, cflag, lflag, ispeed, ospeed, cc = termios.tcgetattr(device)
     bits = {termios.CS5: 5, termios.CS6: 6, termios.CS7: 7, termios.CS8: 8}
-    return "{} {} {} {} {} {}\r".format(
+    return "{} {} {} {} {} {} {}\r".format(
         SPEEDS.get(ospeed, ospeed),
         bits[cflag & termios.CSIZE],
         "parity" if cflag & termios.PARENB else "noparity",
         "twostop" if cflag & termios.CSTOPB else "onestop",
         "crtscts" if cflag & termios.CRTSCTS else "noflow",
-        "xon" if iflag & termios.IXON else "noxon").encode()
+        "xon" if iflag & termios.IXON else "noxon",
+        port).encode()
 
 
 def serve(pairs, stop):
-    controllers = {controller: device for controller, device in pairs}
+    controllers = {controller: (device, port) for port, (controller, device)
+                   in zip(PORTS, pairs)}
     while not stop.is_set():
         ready, _, _ = select.select(list(controllers), [], [], 0.05)
         for controller in ready:
@@ -43,7 +46,7 @@ def serve(pairs, stop):
                 data = os.read(controller, 4096)
             except OSError:
                 continue
-            reply = b"".join(describe(controllers[controller]) if byte == ord("?")
+            reply = b"".join(describe(*controllers[controller]) if byte == ord("?")
                              else bytes([byte]) for byte in data)
             os.write(controller, reply)
 

@@ -46,11 +46,36 @@ void FitClosedHeight(HWND combo, int wanted) {
     }
 }
 
+// F4, Alt+Down and Alt+Up open and close the list also from the text field, which some
+// versions of the control leave to the field alone.
+LRESULT CALLBACK RateFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR combo) {
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(field, RateFieldProc, 0);
+    const bool listKey = (message == WM_KEYDOWN && wParam == VK_F4) ||
+                         (message == WM_SYSKEYDOWN && (wParam == VK_DOWN || wParam == VK_UP));
+    if (!listKey)
+        return DefSubclassProc(field, message, wParam, lParam);
+    const auto box = reinterpret_cast<HWND>(combo);
+    SendMessageA(box, CB_SHOWDROPDOWN, !SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0), 0);
+    return 0;
+}
+
 HWND CreateCombo(HWND parent, const ControlSpec& entry, bool editable) {
     const DWORD style =
         WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
     const HWND combo = Create(parent, entry, WC_COMBOBOXEXA, style, 0, kDropDownHeight);
     FitClosedHeight(combo, entry.height);
+    // With the visual styles the list is as high as a number of items rather than the height
+    // the box was made with: it is told how many fit.
+    const auto inner = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETCOMBOCONTROL, 0, 0));
+    const auto itemHeight = static_cast<int>(SendMessageA(inner, CB_GETITEMHEIGHT, 0, 0));
+    if (itemHeight > 0)
+        SendMessageA(inner, CB_SETMINVISIBLE, (kDropDownHeight - entry.height - 2) / itemHeight, 0);
+    if (editable) {
+        const auto field = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0));
+        SetWindowSubclass(field, RateFieldProc, 0, reinterpret_cast<DWORD_PTR>(combo));
+    }
     return combo;
 }
 

@@ -2,21 +2,21 @@
 
 #include <algorithm>
 #include <commctrl.h>
-#include <richedit.h>
 #include <vector>
 
 #include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/win32/MainWindowState.h"
+#include "ui/win32/RichText.h"
 
 namespace {
 
-constexpr UINT kWindows1251 = 1251;
-
-// Each combo box's entries as added, with the way its list shows them.
+// Each combo box's entries as added, with the way its list shows them, and the text it showed
+// when the program last set it or heard of a change.
 struct ComboItems {
     std::vector<std::string> entries;
     std::string (*describe)(const std::string& entry) = nullptr;
+    std::string known;
 };
 ComboItems comboItems[2];
 
@@ -28,51 +28,8 @@ bool IsCombo(ControlId id) {
     return id == PortCombo || id == BaudCombo;
 }
 
-bool IsTextControl(ControlId id) {
-    return id == ReceiveView || id == SendEditor;
-}
-
 HWND ComboEdit(ControlId id) {
     return reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETEDITCONTROL, 0, 0));
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
-    return text;
-}
-
-// The rich-text controls keep paragraphs with a lone CR; the program sees CR LF.
-std::string RichText(HWND control) {
-    GETTEXTLENGTHEX measure = {GTL_USECRLF | GTL_PRECISE | GTL_NUMBYTES, kWindows1251};
-    const auto length = static_cast<int>(
-        SendMessageA(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0));
-    if (length <= 0)
-        return WindowText(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GETTEXTEX request = {static_cast<DWORD>(text.size()), GT_USECRLF, kWindows1251, nullptr,
-                         nullptr};
-    const auto got =
-        static_cast<int>(SendMessageA(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                      reinterpret_cast<LPARAM>(text.data())));
-    if (got <= 0)
-        return WindowText(control);
-    text.resize(static_cast<std::size_t>(got));
-    return text;
-}
-
-// Replaces the selection, or everything, without an undo record; the older rich-text
-// library lacks EM_SETTEXTEX and takes the plain messages instead.
-void PutRichText(HWND control, const std::string& text, bool selectionOnly) {
-    SETTEXTEX how = {static_cast<DWORD>(selectionOnly ? ST_SELECTION : ST_DEFAULT), kWindows1251};
-    if (SendMessageA(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
-                     reinterpret_cast<LPARAM>(text.c_str())))
-        return;
-    if (selectionOnly)
-        SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    else
-        SetWindowTextA(control, text.c_str());
 }
 
 void SelectEntry(ControlId id, int index) {
@@ -80,6 +37,13 @@ void SelectEntry(ControlId id, int index) {
 }
 
 } // namespace
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
+    return text;
+}
 
 bool IsChecked(ControlId id) {
     return SendMessageA(ControlHandle(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -99,35 +63,44 @@ std::string GetText(ControlId id) {
         const std::vector<std::string>& entries = ItemsOf(id).entries;
         return index >= 0 && index < static_cast<int>(entries.size()) ? entries[index] : "";
     }
-    if (IsTextControl(id))
-        return RichText(control);
+    if (id == ReceiveView || id == SendEditor)
+        return GetRichText(control);
     return WindowText(control);
 }
 
-void SetText(ControlId id, const std::string& text) {
-    ProgramChange change;
-    const HWND control = ControlHandle(id);
+namespace {
+
+void SetComboText(ControlId id, const std::string& text) {
     if (id == BaudCombo) {
         SelectEntry(id, -1);
         SetWindowTextA(ComboEdit(id), text.c_str());
         return;
     }
-    if (id == PortCombo) {
-        if (text.empty()) {
-            SelectEntry(id, -1);
-            return;
-        }
-        const std::vector<std::string>& entries = ItemsOf(id).entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (StartsWithIgnoringAsciiCase(entries[i], text)) {
-                SelectEntry(id, static_cast<int>(i));
-                return;
-            }
-        }
+    if (text.empty()) {
+        SelectEntry(id, -1);
         return;
     }
-    if (IsTextControl(id)) {
-        PutRichText(control, text, false);
+    const std::vector<std::string>& entries = ItemsOf(id).entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (StartsWithIgnoringAsciiCase(entries[i], text)) {
+            SelectEntry(id, static_cast<int>(i));
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void SetText(ControlId id, const std::string& text) {
+    ProgramChange change;
+    const HWND control = ControlHandle(id);
+    if (IsCombo(id)) {
+        SetComboText(id, text);
+        ItemsOf(id).known = GetText(id);
+        return;
+    }
+    if (id == ReceiveView || id == SendEditor) {
+        SetRichText(id, text);
         return;
     }
     SetWindowTextA(control, text.c_str());
@@ -177,15 +150,37 @@ void SetSpinValue(ControlId, int value) {
     SendMessageA(SpinArrows(), UDM_SETPOS32, 0, value);
 }
 
-void AppendToView(ControlId id, const std::string& text) {
-    if (!IsTextControl(id))
+// Setting the arrows' position rewrites the field.
+void CapSpinText() {
+    const HWND field = ControlHandle(TransparencySpin);
+    const std::string text = WindowText(field);
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return;
+    int value = 0;
+    for (const char digit : text)
+        value = std::min(value * 10 + (digit - '0'), kSpinMaximum + 1);
+    if (value <= kSpinMaximum)
+        return;
+    SetSpinValue(TransparencySpin, kSpinMaximum);
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthA(field));
+    SendMessageA(field, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+bool ComboTextChanged(ControlId id) {
+    const std::string shown = GetText(id);
+    std::string& known = ItemsOf(id).known;
+    if (shown == known)
+        return false;
+    known = shown;
+    return true;
+}
+
+void RestoreComboText(ControlId id) {
+    if (GetText(id) == ItemsOf(id).known)
         return;
     ProgramChange change;
-    const HWND control = ControlHandle(id);
-    CHARRANGE end = {-1, -1};
-    SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
-    PutRichText(control, text, true);
-    SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    SetComboText(id, ItemsOf(id).known);
 }
 
 void ForgetComboItems() {

@@ -7,6 +7,7 @@
 #include "ui/win32/ConnectButtonPicture.h"
 #include "ui/win32/ControlCreation.h"
 #include "ui/win32/MainWindowState.h"
+#include "ui/win32/RichText.h"
 
 namespace {
 
@@ -25,27 +26,46 @@ void ForgetControls() {
     focusBeforeDeactivation = nullptr;
 }
 
-ControlEventKind KindOf(ControlId id, UINT code) {
-    switch (id) {
-    case PortCombo:
-    case BaudCombo:
-        return code == CBN_SELCHANGE || code == CBN_EDITCHANGE ? ControlEventKind::Change
-                                                               : ControlEventKind::Other;
-    case TransparencySpin:
-        return code == EN_CHANGE ? ControlEventKind::Change : ControlEventKind::Other;
-    default:
-        return code == BN_CLICKED ? ControlEventKind::Click : ControlEventKind::Other;
+// A combo box has changed when it shows another text than the one the program last knew,
+// whatever the notification that finds it so; choosing an entry and editing the text are
+// changes even when they end on the same text. A list dismissed without a choice shows the
+// known text again, which pointing into the list may have replaced.
+void OnComboNotification(ControlId id, UINT code) {
+    if (code == CBN_SELENDCANCEL) {
+        RestoreComboText(id);
+        return;
     }
+    const bool changed = ComboTextChanged(id);
+    RaiseControlEvent(id, changed || code == CBN_SELCHANGE || code == CBN_EDITCHANGE
+                              ? ControlEventKind::Change
+                              : ControlEventKind::Other);
 }
 
 // Only the user's actions reach the program, nothing the program's own changes cause. The
 // text controls report to the splitter, which keeps their reports to itself.
 void OnCommand(WPARAM wParam) {
-    const int id = LOWORD(wParam) - kFirstCommandId;
-    if (id < 0 || id >= kControlCount || ProgramIsChangingControls())
+    const int number = LOWORD(wParam) - kFirstCommandId;
+    if (number < 0 || number >= kControlCount || ProgramIsChangingControls())
         return;
-    RaiseControlEvent(static_cast<ControlId>(id),
-                      KindOf(static_cast<ControlId>(id), HIWORD(wParam)));
+    const auto id = static_cast<ControlId>(number);
+    const UINT code = HIWORD(wParam);
+    switch (id) {
+    case PortCombo:
+    case BaudCombo:
+        OnComboNotification(id, code);
+        break;
+    case TransparencySpin:
+        // An edit of the field is its one event here; the focus coming or going is none.
+        if (code == EN_CHANGE) {
+            CapSpinText();
+            RaiseControlEvent(id, ControlEventKind::Change);
+        }
+        break;
+    default:
+        RaiseControlEvent(id,
+                          code == BN_CLICKED ? ControlEventKind::Click : ControlEventKind::Other);
+        break;
+    }
 }
 
 void OnNotify(const NMHDR& header) {
@@ -92,7 +112,14 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             RaiseTimerEvent();
         return 0;
     case WM_SIZE:
-        RaiseWindowEvent(wParam == SIZE_MINIMIZED ? EventType::Other : EventType::Resize);
+        // Laid out at once: while the border is dragged the system's sizing loop runs instead
+        // of the program's.
+        if (wParam == SIZE_MINIMIZED) {
+            RaiseWindowEvent(EventType::Other);
+        } else {
+            ApplyLayout();
+            RaiseWindowEvent(EventType::Resize);
+        }
         return 0;
     case WM_MOVE:
         RaiseWindowEvent(EventType::Other);
@@ -161,6 +188,7 @@ void CreateMainWindow() {
     RegisterMainWindowClass();
     DropBindingsAndEvents();
     ForgetComboItems();
+    ForgetRichTextState();
     const SIZE outer = OuterSize(kInitialClientWidth, kInitialClientHeight);
     window = CreateWindowExA(kExStyle, kClassName, kPortClosedTitle, kStyle, 0, 0, outer.cx,
                              outer.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -170,7 +198,9 @@ void CreateMainWindow() {
 }
 
 void DestroyMainWindow() {
-    DropBindingsAndEvents(); // nothing the dying controls report may reach the program any more
+    // Nothing the dying controls report may reach the program any more.
+    ProgramChange destruction;
+    DropBindingsAndEvents();
     if (window) {
         KillTimer(window, kTimerId);
         DestroyWindow(window);
@@ -209,6 +239,8 @@ void PlaceWindow(const WindowPlacement& placement) {
 }
 
 void ApplyLayout() {
+    if (!created.controls[ViewSplitter])
+        return; // the window is being made
     RECT client;
     GetClientRect(window, &client);
     const Rect r = SplitterGeometryForClient(client.right, client.bottom);

@@ -2,6 +2,7 @@
 // What the Win32 window layer's files share: the window, its controls, and the guard that
 // keeps the program's own changes from raising events.
 
+#include <string>
 #include <windows.h>
 
 #include "ui/EventQueue.h"
@@ -17,6 +18,18 @@ HWND SpinArrows();
 
 // Drops the combo boxes' entries kept for a window no longer there.
 void ForgetComboItems();
+
+std::string WindowText(HWND window); // through the single-byte functions
+
+// A number above the range typed into TransparencySpin's field stands for the top of the range:
+// the field is rewritten to it, so that what it shows is the value applied and saved.
+void CapSpinText();
+
+// Whether a combo box shows another text than when the program last set it or asked this; the
+// text shown is the known one from then on.
+bool ComboTextChanged(ControlId id);
+// Shows the known text again, without an event.
+void RestoreComboText(ControlId id);
 
 // Held while the program changes a control, so the notifications it causes raise nothing.
 class ProgramChange {

@@ -27,7 +27,10 @@ SIZE Win32WindowTest::ClientSize() const {
     return {client.right, client.bottom};
 }
 
-std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
+namespace {
+
+// What the program's loop does with the messages waiting, before its own actions.
+void DispatchWaitingMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (TakeFocusKey(message))
@@ -35,7 +38,90 @@ std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+// The input and what it leads to, which the display server may report a moment later.
+void Deliver() {
+    const DWORD until = GetTickCount() + 50;
+    while (GetTickCount() < until) {
+        DispatchWaitingMessages();
+        Sleep(5);
+    }
+}
+
+INPUT KeyInput(WORD key, bool up, bool extended) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
+
+} // namespace
+
+INPUT MouseInput(POINT screen, DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    return input;
+}
+
+std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
+    DispatchWaitingMessages();
     return TakePendingEvents();
+}
+
+bool BecomesForeground(HWND window) {
+    for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {
+        SetForegroundWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
+    return GetForegroundWindow() == window;
+}
+
+void PressKeys(const std::vector<WORD>& keys, bool extended) {
+    std::vector<INPUT> inputs;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        inputs.push_back(KeyInput(keys[i], false, extended && i + 1 == keys.size()));
+    for (std::size_t i = keys.size(); i-- > 0;)
+        inputs.push_back(KeyInput(keys[i], true, extended && i + 1 == keys.size()));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Deliver();
+}
+
+void TypeKeys(const std::string& text) {
+    for (const char c : text) {
+        const SHORT key = VkKeyScanA(c);
+        if (key & 0x100)
+            PressKeys({VK_SHIFT, static_cast<WORD>(key & 0xFF)});
+        else
+            PressKeys({static_cast<WORD>(key & 0xFF)});
+    }
+}
+
+POINT ScreenPointOf(HWND window, int x, int y) {
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+void MoveMouseTo(POINT screen) {
+    INPUT move = MouseInput(screen, 0);
+    SendInput(1, &move, sizeof(INPUT));
+    Deliver();
+}
+
+void ClickAt(POINT screen) {
+    INPUT inputs[3] = {MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+                       MouseInput(screen, MOUSEEVENTF_LEFTUP)};
+    SendInput(3, inputs, sizeof(INPUT));
+    Deliver();
 }
 
 std::string ClassOf(HWND window) {

@@ -39,3 +39,21 @@ void WhileDialogIsOpen(const std::function<void()>& open, std::function<void(HWN
 
 constexpr int kMessageText = 0xFFFF; // the message box's text field
 std::string ItemText(HWND dialog, int item);
+
+// Wine takes the foreground change from the display server, so it may come a moment later.
+bool BecomesForeground(HWND window);
+
+// Real input, as a user gives it: through the system's input queue, so that the program's
+// loop translates the keys into characters. Keys go to the focused window of the foreground
+// window. Each call lets the input through as the program's loop would (without its actions)
+// before it returns.
+// Holds the keys down in the order given and releases them in reverse; the last one is
+// the extended key of its name when asked (keypad Enter is an extended VK_RETURN).
+void PressKeys(const std::vector<WORD>& keys, bool extended = false);
+void TypeKeys(const std::string& text); // letters, digits and the characters on their keys
+void MoveMouseTo(POINT screen);
+// The mouse moved to a point of the screen with the buttons given, for SendInput; nothing is
+// delivered, so that a loop of the system's own can take it.
+INPUT MouseInput(POINT screen, DWORD buttons);
+void ClickAt(POINT screen);
+POINT ScreenPointOf(HWND window, int x, int y); // a point of the window's client area

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <commctrl.h>
+#include <functional>
 
+#include "app/EventLoop.h"
 #include "shared/TerminalState.h"
+#include "ui/Appearance.h"
 #include "ui/ControlTable.h"
 #include "support/win32/Win32WindowFixture.h"
 
@@ -51,6 +54,67 @@ TEST_F(MainWindowGeometry, ComboBoxesHaveTheirClosedHeights) {
     EXPECT_EQ(Height(PlaceOf(BaudCombo)), 22);
 }
 
+// Each list opens as a user opens it: a click on the arrow, or F4 or Alt+Down where Tab put the
+// focus. It drops below its box, or above it where the screen ends below, at most 350 pixels
+// high; the 256 ports scroll.
+TEST_F(MainWindowGeometry, DropDownListsOpenBesideTheirBoxesAtMost350High) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const struct {
+        const char* name;
+        std::function<void(HWND combo)> open;
+    } ways[] = {{"click on the arrow",
+                 [](HWND combo) {
+                     RECT box;
+                     GetClientRect(combo, &box);
+                     ClickAt(ScreenPointOf(combo, box.right - 6, box.bottom / 2));
+                 }},
+                {"F4", [](HWND) { PressKeys({VK_F4}); }},
+                {"Alt+Down", [](HWND) {
+                     PressKeys({VK_MENU, VK_DOWN});
+                 }}};
+    for (const bool nearScreenBottom : {false, true}) {
+        PlaceWindow(
+            {100, nearScreenBottom ? screenHeight - 150 : 100, kKeepPlacement, kKeepPlacement});
+        for (const ControlId id : {PortCombo, BaudCombo}) {
+            const HWND combo = ControlHandle(id);
+            const auto inner =
+                reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETCOMBOCONTROL, 0, 0));
+            COMBOBOXINFO parts{};
+            parts.cbSize = sizeof parts;
+            ASSERT_TRUE(GetComboBoxInfo(inner, &parts));
+            for (const auto& way : ways) {
+                SCOPED_TRACE(std::string(way.name) +
+                             (id == PortCombo ? " PortCombo" : " BaudCombo") +
+                             (nearScreenBottom ? " near the screen's bottom" : ""));
+                SetFocus(ControlHandle(id == PortCombo ? ConnectButton : PortCombo));
+                PressKeys({VK_TAB});
+                way.open(combo);
+                ASSERT_TRUE(IsWindowVisible(parts.hwndList));
+                RECT box;
+                RECT list;
+                GetWindowRect(combo, &box);
+                GetWindowRect(parts.hwndList, &list);
+                EXPECT_LE(Height(list), 350);
+                if (nearScreenBottom)
+                    EXPECT_EQ(list.bottom, box.top);
+                else
+                    EXPECT_EQ(list.top, box.bottom);
+                if (id == PortCombo) {
+                    SCROLLBARINFO scroll{};
+                    scroll.cbSize = sizeof scroll;
+                    GetScrollBarInfo(parts.hwndList, OBJID_VSCROLL, &scroll);
+                    EXPECT_FALSE(scroll.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+                    EXPECT_GE(Height(list), 300);
+                }
+                PressKeys({VK_ESCAPE});
+                EXPECT_FALSE(IsWindowVisible(parts.hwndList));
+            }
+        }
+    }
+}
+
 TEST_F(MainWindowGeometry, SpinBoxIsAnEditFieldWithArrowsAtItsRightEnd) {
     const RECT edit = PlaceOf(TransparencySpin);
     const RECT arrows = PlaceOf(SpinArrows());
@@ -90,6 +154,54 @@ TEST_F(MainWindowGeometry, LayoutFollowsTheClientSizeAndTheSendEditorKeepsItsHei
     const WindowPlacement placement = GetWindowPlacement();
     EXPECT_EQ(placement.x, 100);
     EXPECT_EQ(placement.y, 100);
+}
+
+// The system's sizing loop runs its own message loop while the border is dragged, and the
+// program's loop waits: the layout follows each size all the same. Each step of the drag is
+// taken on a tick of a timer, whichever loop is running.
+std::vector<std::function<void()>> dragSteps;
+void CALLBACK TakeDragStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (dragSteps.empty()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    const std::function<void()> step = dragSteps.front();
+    dragSteps.erase(dragSteps.begin());
+    step();
+}
+
+TEST_F(MainWindowGeometry, LayoutFollowsTheBorderWhileItIsDragged) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    RECT frame;
+    GetWindowRect(MainWindowHandle(), &frame);
+    const POINT border = {(frame.left + frame.right) / 2, frame.bottom - 2};
+    ASSERT_EQ(SendMessageA(MainWindowHandle(), WM_NCHITTEST, 0, MAKELPARAM(border.x, border.y)),
+              HTBOTTOM);
+    SIZE clientDuringDrag = {};
+    RECT splitterDuringDrag = {};
+    // The new size comes back from the display server a moment later.
+    const auto wait = [] {};
+    const POINT dragged = {border.x, border.y + 100};
+    INPUT moves[3] = {MouseInput(border, 0), MouseInput(border, MOUSEEVENTF_LEFTDOWN),
+                      MouseInput(dragged, 0)};
+    INPUT release = MouseInput(dragged, MOUSEEVENTF_LEFTUP);
+    dragSteps = {[&] { SendInput(1, &moves[2], sizeof(INPUT)); }, wait, wait,
+                 [&] {
+                     clientDuringDrag = ClientSize();
+                     splitterDuringDrag = PlaceOf(ViewSplitter);
+                 },
+                 [&] { SendInput(1, &release, sizeof(INPUT)); }};
+    SendInput(2, moves, sizeof(INPUT));
+    SetTimer(nullptr, 0, 50, TakeDragStep);
+    for (int tries = 0; tries < 100 && !dragSteps.empty(); ++tries) {
+        SettleAndTakeEvents(); // what the system does, none of the loop's actions
+        Sleep(10);
+    }
+    ASSERT_TRUE(dragSteps.empty());
+    EXPECT_EQ(clientDuringDrag.cy, 312 + 100);
+    EXPECT_EQ(Height(splitterDuringDrag), clientDuringDrag.cy - 72);
+    EXPECT_EQ(Width(splitterDuringDrag), clientDuringDrag.cx - 4);
 }
 
 TEST_F(MainWindowGeometry, ShorterWindowShrinksTheReceiveViewDownToItsMinimum) {
@@ -263,6 +375,82 @@ TEST_F(ControlOperations, TypingAndArrowsOnTheSpinBoxAreItsEvents) {
     EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
 }
 
+BYTE Opacity() {
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(MainWindowHandle(), nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+// As a user meets it, with a stored opacity of 10 applied as the settings load applies it: only
+// edits and arrows reach the program, arrows at the range's ends too; the field, the opacity and
+// the value saved at exit agree once the field holds a number from 20 up.
+TEST_F(ControlOperations, SpinBoxSetsTheOpacityAsTheUserChangesIt) {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SetText(TransparencySpin, "10");
+    SetSpinValue(TransparencySpin, 10);
+    MakeWindowLayered();
+    ApplyWindowOpacity(10);
+    const HWND field = ControlHandle(TransparencySpin);
+    RECT arrows;
+    GetClientRect(SpinArrows(), &arrows);
+    const auto retype = [field](const std::string& text) {
+        return [field, text] {
+            ClickAt(ScreenPointOf(field, 4, 4));
+            PressKeys({VK_END});
+            PressKeys({VK_SHIFT, VK_HOME});
+            TypeKeys(text);
+        };
+    };
+    const struct {
+        const char* action;
+        std::function<void()> act;
+        std::vector<ControlEventKind> kinds;
+        const char* shown;
+        int opacity;
+    } steps[] = {
+        {"Tab into the field",
+         [] {
+             SetFocus(ControlHandle(NewDateCheck));
+             PressKeys({VK_TAB});
+         },
+         {},
+         "20",
+         10},
+        {"Tab out of it", [] { PressKeys({VK_TAB}); }, {}, "20", 10},
+        {"click on the down arrow at 20",
+         [&] { ClickAt(ScreenPointOf(SpinArrows(), arrows.right / 2, arrows.bottom - 3)); },
+         {ControlEventKind::UpDown},
+         "20",
+         20},
+        {"type 300", retype("300"), {ControlEventKind::Change}, "255", 255},
+        {"Up at 255", [] { PressKeys({VK_UP}); }, {ControlEventKind::UpDown}, "255", 255},
+        {"type 1000", retype("1000"), {ControlEventKind::Change}, "255", 255},
+        {"type 40", retype("40"), {ControlEventKind::Change}, "40", 40},
+        {"Down",
+         [] { PressKeys({VK_DOWN}); },
+         {ControlEventKind::UpDown, ControlEventKind::Change},
+         "39",
+         39},
+        // Text that is not yet a number of the range leaves the value where it was.
+        {"type 5", retype("5"), {ControlEventKind::Change}, "5", 39},
+    };
+    SettleAndTakeEvents();
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.action);
+        step.act();
+        const std::vector<WindowEvent> events = SettleAndTakeEvents();
+        for (const WindowEvent& event : events)
+            RunLoopAction(event);
+        std::vector<ControlEventKind> kinds = KindsOf(events, TransparencySpin);
+        kinds.erase(std::unique(kinds.begin(), kinds.end()), kinds.end());
+        EXPECT_EQ(kinds, step.kinds);
+        EXPECT_EQ(GetText(TransparencySpin), step.shown);
+        EXPECT_EQ(Opacity(), step.opacity);
+        EXPECT_EQ(GetSpinValue(TransparencySpin), std::max(step.opacity, 20)); // what is saved
+    }
+}
+
 TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
     handlerRuns = 0;
     BindControlHandler(BaudCombo, BindKind::ChangeOnly, CountRun);
@@ -309,6 +497,13 @@ TEST_F(ControlOperations, ViewTextIsAppendedAndReadWithCrLf) {
     EXPECT_EQ(GetText(ReceiveView), "ab\r\n\xCF\xF0\xE8\xE2\xE5\xF2");
     SetText(ReceiveView, "");
     EXPECT_EQ(GetText(ReceiveView), "");
+    // A CR LF split between two appends is one break; in a cleared view a LF is one of its own.
+    AppendToView(ReceiveView, "c\r");
+    AppendToView(ReceiveView, "\nd\r");
+    EXPECT_EQ(GetText(ReceiveView), "c\r\nd\r\n");
+    SetText(ReceiveView, "");
+    AppendToView(ReceiveView, "\ne");
+    EXPECT_EQ(GetText(ReceiveView), "\r\ne");
 }
 
 TEST_F(ControlOperations, AppendedTextGoesToTheEndWhereverTheCaretIs) {

@@ -11,18 +11,6 @@ namespace {
 
 constexpr int kSizeList = 0x472; // the font chooser's size list
 
-// Wine takes the foreground change from the display server, so it may come a moment later.
-bool BecomesForeground(HWND window) {
-    for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {
-        SetForegroundWindow(window);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(10);
-    }
-    return GetForegroundWindow() == window;
-}
-
 class ModalDialogs : public Win32WindowTest {
   protected:
     void SetUp() override {
