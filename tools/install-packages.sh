@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake ninja-build pkg-config
     qt6-base-dev fonts-liberation2
     # Condensed and light weights, for the font dialog's tests of weights other than 400 and 700.
     fonts-dejavu-extra
