@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows build with MinGW-w64 and runs its tests under Wine.
 # Needs g++-mingw-w64-x86-64-posix, wine, wine64 and xvfb-run (tools/install-packages.sh).
+#
+#   tools/test-windows.sh [build-folder] [--build-only]     (folder default build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-dir=${1:-build-windows}
-jobs=${JOBS:-2}
+dir=build-windows
+build_only=0
+for argument in "$@"; do
+    case $argument in
+    --build-only) build_only=1 ;;
+    -*) echo "usage: tools/test-windows.sh [build-folder] [--build-only]" >&2; exit 2 ;;
+    *) dir=$argument ;;
+    esac
+done
 export WINEDEBUG=-all
 
 # Everything Wine starts, its desktop process included, must see the one virtual display the
 # window tests use: a desktop started without a display leaves later windows unusable.
 if [[ -z ${COMTERM_WINE_DISPLAY:-} ]]; then
+    generator=()
+    [ -f "$dir/CMakeCache.txt" ] || ! command -v ninja >/dev/null || generator=(-G Ninja)
+    cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+        -DCOMTERM_WERROR=ON >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+    [ $build_only -eq 1 ] && exit 0
     exec env COMTERM_WINE_DISPLAY=1 xvfb-run -a "$0" "$dir"
 fi
-
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCOMTERM_WERROR=ON >/dev/null
-cmake --build "$dir" -j"$jobs"
+jobs=$(nproc)
 
 # A Wine prefix of the build's own, so the ports linked into it and the server below touch
 # nothing else. A server kept alive between test programs saves each of them seconds of
