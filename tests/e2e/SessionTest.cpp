@@ -125,6 +125,32 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
         const std::string expected = Cp1251(line) + "\r";
         EXPECT_EQ(peer.Receive(expected.size(), 10s), expected) << line;
     }
+
+    // Every Enter the keyboard makes, each line sent once at most: Shift+Enter is Enter,
+    // Ctrl+Enter only breaks the line, Alt+Enter does nothing at all.
+    const struct {
+        const char* typed;
+        const char* keys;
+        const char* sent;
+    } enters[] = {
+        {"kp", "KP_Enter", "kp\r"},         {"sh", "shift+Return", "sh\r"},
+        {"skp", "shift+KP_Enter", "skp\r"}, {"c1", "ctrl+Return", ""},
+        {"c2", "ctrl+KP_Enter", ""},        {"a1", "alt+Return", ""},
+        {"a2", "alt+KP_Enter", ""},         {"end", "Return", "a1a2end\r"},
+    };
+    for (const auto& enter : enters) {
+        input->Type(enter.typed);
+        input->Key(enter.keys);
+        Sync();
+        EXPECT_EQ(peer.Drain(), enter.sent) << enter.keys;
+    }
+    input->Key("ctrl+a");
+    input->Key("ctrl+c");
+    Sync();
+    EXPECT_EQ(x->Clipboard(10s), "lost\nATZ\nATI\n\n  two  spaces \n" + lines[0] + "\n" + lines[1] +
+                                     "\n" + lines[2] + "\nkp\nsh\nskp\nc1\nc2\na1a2end\n")
+        << "the editor keeps every line with its break";
+
     Sync();
     EXPECT_TRUE(Dialogs().empty());
     EXPECT_EQ(peer.Drain(), "") << "nothing more went out";
