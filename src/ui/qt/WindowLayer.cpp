@@ -16,6 +16,7 @@
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
 #include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/EmptyTitle.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
@@ -226,5 +227,6 @@ void ShowMessage(const std::string& text) {
     ModalDialogGuard guard;
     QMessageBox box(QMessageBox::NoIcon, QString(), ToQString(text), QMessageBox::Ok,
                     guard.owner());
+    ShowEmptyTitle(&box);
     box.exec();
 }
