@@ -77,8 +77,10 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
     }
     case ControlKind::SpinBox: {
         auto* spin = new TransparencySpinBox(this);
-        connect(spin, &QSpinBox::valueChanged,
+        connect(spin, &TransparencySpinBox::textChangedByUser,
                 [id] { RaiseControlEvent(id, ControlEventKind::Change); });
+        connect(spin, &TransparencySpinBox::arrowUsed,
+                [id] { RaiseControlEvent(id, ControlEventKind::UpDown); });
         return spin;
     }
     case ControlKind::PushButton: {
