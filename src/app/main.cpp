@@ -4,7 +4,11 @@
 #include "ui/qt/GuiFont.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    // The program takes no command line: Qt sees only the program's name, so none of its own
+    // options (-qwindowgeometry, -style, -platform...) can change the window.
+    int qtArgumentCount = argc > 0 ? 1 : 0;
+    char* qtArguments[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication application(qtArgumentCount, qtArguments);
     UseDefaultGuiFont();
     return RunComterm();
 }

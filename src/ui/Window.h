@@ -28,7 +28,8 @@ void CreateMainWindow(); // hidden, all sixteen controls, splitter at 100
 void BindControlHandler(ControlId id, BindKind kind, Handler handler);
 void BindTimerHandler(Handler handler);
 void StartTimer(int periodMs);
-// Runs after SendEditor has handled an Enter key (main or keypad), line break already inserted.
+// Runs after SendEditor has handled an Enter key (main or keypad, alone or with Shift), line
+// break already inserted. Ctrl+Enter only breaks the line and Alt+Enter does nothing.
 void InstallSendEditorHook(Handler onEnter);
 void ShowMainWindow();
 // Blocks until the window layer has an event for the program's loop; bound handlers have

@@ -1,15 +1,42 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 
+#include "app/EventLoop.h"
 #include "SettingsFixture.h"
+#include "ui/EventQueue.h"
 #include "ui/qt/ModalDialogGuard.h"
 
 namespace {
 
 int Opacity(const QWidget* window) {
     return qRound(window->windowOpacity() * 255);
+}
+
+QRect ArrowRect(QSpinBox* spin, QStyle::SubControl arrow) {
+    QStyleOptionSpinBox option;
+    option.initFrom(spin);
+    option.rect = spin->rect();
+    return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin);
+}
+
+constexpr int kChange = 1;
+constexpr int kUpDown = 2;
+
+// The kinds of the spin box's events raised since the last call, each run through the loop.
+int TakeSpinEvents() {
+    QApplication::processEvents();
+    int kinds = 0;
+    for (const WindowEvent& event : TakePendingEvents()) {
+        if (event.type == EventType::Control && event.control == TransparencySpin)
+            kinds |= event.kind == ControlEventKind::Change   ? kChange
+                     : event.kind == ControlEventKind::UpDown ? kUpDown
+                                                              : 4;
+        RunLoopAction(event);
+    }
+    return kinds;
 }
 
 } // namespace
@@ -43,10 +70,16 @@ TEST_F(SettingsTest, SteppingOrTypingTheSpinAppliesTheOpacityAtOnce) {
     StartWith("Transparent = 10\r\n");
     ShowAndActivate();
     QSpinBox* spin = window()->spin();
+    // An arrow at its limit moves nothing, yet it applies the value shown.
+    QTest::mouseClick(spin, Qt::LeftButton, {}, ArrowRect(spin, QStyle::SC_SpinBoxDown).center());
+    EXPECT_EQ(spin->value(), 20);
+    EXPECT_EQ(Opacity(window()), 10) << "the loop applies it, not the spin box itself";
+    RunLoopActions();
+    EXPECT_EQ(Opacity(window()), 20);
+
     spin->setFocus();
     QTest::keyClick(spin, Qt::Key_Up);
     EXPECT_EQ(spin->value(), 21);
-    EXPECT_EQ(Opacity(window()), 10) << "the loop applies it, not the spin box itself";
     RunLoopActions();
     EXPECT_EQ(Opacity(window()), 21);
 
@@ -61,9 +94,54 @@ TEST_F(SettingsTest, SteppingOrTypingTheSpinAppliesTheOpacityAtOnce) {
     EXPECT_EQ(Opacity(window()), 200);
     EXPECT_EQ(GetSpinValue(TransparencySpin), 200);
 
+    // Every edit of the text is a change. The field takes digits only; from 20 up they are the
+    // value, any number above 255 counting as 255; shorter text leaves the value as it was.
+    const struct {
+        const char* typed; // over the whole text; empty: Backspace
+        const char* shown;
+        int value;
+        bool change;
+    } edits[] = {
+        {"300", "300", 255, true},
+        {"19", "19", 255, true},
+        {"", "", 255, true},
+        {"abc", "", 255, false},
+        {"042", "042", 42, true},
+        {"7x", "7", 42, true},
+        {"99999999999", "99999999999", 255, true},
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.typed);
+        field->selectAll();
+        if (*edit.typed)
+            QTest::keyClicks(field, edit.typed);
+        else
+            QTest::keyClick(field, Qt::Key_Backspace);
+        EXPECT_EQ(TakeSpinEvents(), edit.change ? kChange : 0);
+        EXPECT_EQ(spin->text(), edit.shown);
+        EXPECT_EQ(GetSpinValue(TransparencySpin), edit.value);
+        EXPECT_EQ(Opacity(window()), edit.value);
+    }
+
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_EQ(TakeSpinEvents(), kChange | kUpDown) << "the arrow rewrote the text at the limit";
+    EXPECT_EQ(spin->text(), "255");
+
+    field->selectAll();
+    QTest::keyClicks(field, "5");
+    EXPECT_EQ(TakeSpinEvents(), kChange);
+    control(ClearButton)->setFocus();
+    EXPECT_EQ(TakeSpinEvents(), 0) << "focus changes are no events";
+    EXPECT_EQ(spin->text(), "255") << "the field shows the value in use again";
+
+    spin->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "300");
+    EXPECT_EQ(TakeSpinEvents(), kChange);
+    EXPECT_EQ(Opacity(window()), 255);
     StoredSettings saved;
-    saved.Transparent = 200;
-    EXPECT_EQ(Exit(), FileText(saved));
+    saved.Transparent = 255;
+    EXPECT_EQ(Exit(), FileText(saved)) << "what shows more than 255 saves 255";
 }
 
 TEST_F(SettingsTest, WinStateKeepsItsLowestBit) {

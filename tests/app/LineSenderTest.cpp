@@ -53,6 +53,12 @@ TEST_F(LineSenderTest, EnterSendsTheLineJustTypedWithOneCR) {
     pressReturn();
     EXPECT_EQ(sent(), "") << "an empty line sends nothing";
     EXPECT_EQ(GetText(SendEditor), "ATZ\r\nATI\r\n\r\n") << "the editor keeps everything";
+
+    QTest::keyClicks(editor(), "ATS");
+    QTest::keyClick(editor(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(sent(), "ATS\r") << "Shift+Enter is Enter";
+    EXPECT_FALSE(editor()->document()->toRawText().contains(QChar::LineSeparator))
+        << "a real line break, not a soft one within the line";
     EXPECT_TRUE(boxes->texts.empty());
 }
 

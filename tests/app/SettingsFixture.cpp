@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QSpinBox>
 #include <QTest>
@@ -11,10 +12,10 @@
 #include "app/Startup.h"
 #include "shared/TerminalState.h"
 #include "storage/SettingsStore.h"
+#include "support/qt/WindowFixture.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/TextFont.h"
-#include "support/qt/WindowFixture.h"
 
 namespace {
 
@@ -131,8 +132,16 @@ void SettingsTest::ExpectShown(const StoredSettings& v) {
         if (!v.Name.empty()) {
             EXPECT_EQ(font.family(), ToQString(v.Name));
         }
-        if (v.Size != 0) {
+        if (v.Size > 0) {
             EXPECT_EQ(font.pixelSize(), FontPixelHeight(v.Size));
+        }
+        if (v.Size < 0) {
+            // The largest size whose cell (ascent plus descent) is no taller than asked.
+            const int cell = -FontPixelHeight(v.Size);
+            QFont larger = font;
+            larger.setPixelSize(font.pixelSize() + 1);
+            EXPECT_LE(QFontMetrics(font).height(), cell);
+            EXPECT_GT(QFontMetrics(larger).height(), cell);
         }
         EXPECT_EQ(font.bold(), bool(v.Style & Bold));
         EXPECT_EQ(font.italic(), bool(v.Style & Italic));

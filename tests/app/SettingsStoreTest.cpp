@@ -3,8 +3,8 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "shared/TerminalState.h"
 #include "SettingsFixture.h"
+#include "shared/TerminalState.h"
 
 namespace {
 
@@ -71,6 +71,13 @@ StoredSettings SingleByteText() {
             .h = 304};
 }
 
+// A negative size: the font is chosen by its cell height.
+StoredSettings CellHeight() {
+    StoredSettings values = Changed();
+    values.Size = -9;
+    return values;
+}
+
 } // namespace
 
 TEST_F(SettingsTest, FirstStartWithoutAFileShowsTheDefaults) {
@@ -133,7 +140,7 @@ TEST_P(SettingsRoundTrip, EveryValueComesBackAfterARestart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, SettingsRoundTrip,
-                         testing::Values(Changed(), Unusual(), SingleByteText()));
+                         testing::Values(Changed(), Unusual(), SingleByteText(), CellHeight()));
 
 TEST_F(SettingsTest, ChecksAndCombosChangedByTheUserAreSavedAtExit) {
     Start();

@@ -125,12 +125,14 @@ void ComtermE2e::TearDown() {
 }
 
 void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
-                               const fs::path& output, Instance& started) {
+                               const fs::path& output, Instance& started,
+                               const std::vector<std::string>& arguments) {
     LaunchOptions options;
     options.display = server->display();
     options.output = output;
     options.home = run / "home";
     options.user = user;
+    options.arguments = arguments;
     // Qt wants its runtime directory private to the user it runs as.
     fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
     if (user) {
@@ -168,9 +170,9 @@ void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings) {
     Launch();
 }
 
-void ComtermE2e::Launch(std::optional<uid_t> user) {
+void ComtermE2e::Launch(std::optional<uid_t> user, const std::vector<std::string>& arguments) {
     Instance started;
-    StartInstance(*program, user, run / "output.txt", started);
+    StartInstance(*program, user, run / "output.txt", started, arguments);
     process = std::move(started.process);
     window = started.window;
 }
@@ -233,6 +235,11 @@ void ComtermE2e::ChoosePort(const std::string& name) {
             input->KeyRepeated("Up", 256 - number);
     }
     input->Key("Return");
+    Sync();
+}
+
+void ComtermE2e::OpenRateList() {
+    ClickAt(At::BaudArrow);
     Sync();
 }
 

@@ -33,6 +33,7 @@ constexpr Point AutoConnect{20, 12};
 constexpr Point Connect{52, 30};
 constexpr Point Port{132, 30};
 constexpr Point BaudText{115, 53};
+constexpr Point BaudArrow{156, 53};
 constexpr Point Hex{178, 44};
 constexpr Point Char{178, 60};
 constexpr Point Bin{178, 28};
@@ -75,8 +76,10 @@ class ComtermE2e : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program and waits for its window; as another user when given.
-    void Launch(std::optional<uid_t> user = std::nullopt);
+    // Starts the program and waits for its window; as another user when given, and with the
+    // arguments given.
+    void Launch(std::optional<uid_t> user = std::nullopt,
+                const std::vector<std::string>& arguments = {});
     // Links COM5 to the peer, chooses it in the settings, writes them and launches.
     void LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings);
     // Closes the window as a window manager's close box does and waits for the process to
@@ -84,7 +87,8 @@ class ComtermE2e : public testing::Test {
     int CloseWindow();
     // The same for a second program beside the one under test.
     void StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
-                       const fs::path& output, Instance& started);
+                       const fs::path& output, Instance& started,
+                       const std::vector<std::string>& arguments = {});
     int CloseInstance(Instance& instance, const fs::path& output);
 
     WindowGeometry Geometry();
@@ -95,6 +99,8 @@ class ComtermE2e : public testing::Test {
     // Picks an entry ("COM1" to "COM256") of the port list by opening it and moving to it with
     // the arrow keys.
     void ChoosePort(const std::string& name);
+    // Opens the rate list by its arrow and waits until it takes the keys.
+    void OpenRateList();
     std::string Title();
     bool WaitForTitle(const std::string& title, std::chrono::milliseconds timeout = 10s);
     // Returns once the program has handled every input event sent before it.

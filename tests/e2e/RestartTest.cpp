@@ -91,7 +91,9 @@ TEST_F(Restart, ARestartRestoresEverySettingChangedInTheWindow) {
     changed.h = 400;
     ASSERT_EQ(program->ReadSettings(), FileText(changed));
 
-    Launch();
+    // The program takes no command line: Qt's own options change nothing either.
+    Launch(std::nullopt, {"-qwindowgeometry", "300x200+500+500", "-qwindowtitle", "other",
+                          "-reverse", "-style", "Windows", "-platform", "offscreen"});
     const WindowGeometry restored = Geometry();
     EXPECT_EQ(restored.x, 150);
     EXPECT_EQ(restored.y, 120);

@@ -16,6 +16,43 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     EXPECT_EQ(first.width, 420);
     EXPECT_EQ(first.height, 304);
 
+    // Each list opens right below its box, at most 350 pixels high, or above the box where the
+    // screen ends (the screen is 1024 pixels high).
+    auto openedList = [&](Point opener) -> std::optional<WindowGeometry> {
+        ClickAt(opener);
+        Sync();
+        const std::vector<XWindowId> lists = x->Popups(process->pid());
+        std::optional<WindowGeometry> list;
+        if (lists.size() == 1)
+            list = x->Geometry(lists[0]);
+        input->Key("Escape");
+        Sync();
+        EXPECT_TRUE(x->Popups(process->pid()).empty()) << "Escape closes the list";
+        return list;
+    };
+    for (const auto& [opener, boxTop, boxBottom] :
+         {std::tuple{At::Port, 20, 40}, std::tuple{At::BaudArrow, 42, 64}}) {
+        SCOPED_TRACE(boxTop);
+        const std::optional<WindowGeometry> below = openedList(opener);
+        ASSERT_TRUE(below) << "no list opened";
+        EXPECT_GE(below->y, first.y + boxBottom - 1);
+        EXPECT_LE(below->y, first.y + boxBottom);
+        EXPECT_LE(below->height, 350);
+        EXPECT_GT(below->height, 50);
+
+        input->MoveWindow(window, first.x, 1024 - 120);
+        ASSERT_TRUE(PollUntil([&] { return Geometry().y == 1024 - 120; }, 5s));
+        const std::optional<WindowGeometry> above = openedList(opener);
+        ASSERT_TRUE(above) << "no list opened";
+        const int bottom = above->y + above->height;
+        EXPECT_GE(bottom, 1024 - 120 + boxTop);
+        EXPECT_LE(bottom, 1024 - 120 + boxTop + 1);
+        EXPECT_LE(above->height, 350);
+        input->MoveWindow(window, first.x, first.y);
+        ASSERT_TRUE(PollUntil([&] { return Geometry().y == first.y; }, 5s));
+    }
+    EXPECT_EQ(Title(), kTitleClosed);
+
     ChoosePort("COM5");
     EXPECT_EQ(Title(), kTitleClosed) << "a new choice while disconnected keeps the port closed";
     EXPECT_TRUE(DeviceIsFree(peer.path));
@@ -99,8 +136,9 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
     TypeLine("lost");
     const std::optional<XWindowId> box = WaitForDialog();
     ASSERT_TRUE(box) << "no message box for Enter without an open port";
-    // The caption is empty; Qt's X11 layer shows the program's name in its place.
-    EXPECT_TRUE(x->Title(*box) == "" || x->Title(*box) == "comterm") << x->Title(*box);
+    // The caption is empty as the window manager reads it, in either of its properties.
+    EXPECT_EQ(x->TextProperty(*box, "_NET_WM_NAME"), "");
+    EXPECT_EQ(x->TextProperty(*box, "WM_NAME"), "");
     EXPECT_EQ(x->TransientFor(*box), window);
     DismissDialog(*box);
     EXPECT_EQ(Title(), kTitleClosed);
@@ -125,6 +163,32 @@ TEST_F(Session, EnterSendsTheTypedLineWithOneCarriageReturnIncludingCyrillic) {
         const std::string expected = Cp1251(line) + "\r";
         EXPECT_EQ(peer.Receive(expected.size(), 10s), expected) << line;
     }
+
+    // Every Enter the keyboard makes, each line sent once at most: Shift+Enter is Enter,
+    // Ctrl+Enter only breaks the line, Alt+Enter does nothing at all.
+    const struct {
+        const char* typed;
+        const char* keys;
+        const char* sent;
+    } enters[] = {
+        {"kp", "KP_Enter", "kp\r"},         {"sh", "shift+Return", "sh\r"},
+        {"skp", "shift+KP_Enter", "skp\r"}, {"c1", "ctrl+Return", ""},
+        {"c2", "ctrl+KP_Enter", ""},        {"a1", "alt+Return", ""},
+        {"a2", "alt+KP_Enter", ""},         {"end", "Return", "a1a2end\r"},
+    };
+    for (const auto& enter : enters) {
+        input->Type(enter.typed);
+        input->Key(enter.keys);
+        Sync();
+        EXPECT_EQ(peer.Drain(), enter.sent) << enter.keys;
+    }
+    input->Key("ctrl+a");
+    input->Key("ctrl+c");
+    Sync();
+    EXPECT_EQ(x->Clipboard(10s), "lost\nATZ\nATI\n\n  two  spaces \n" + lines[0] + "\n" + lines[1] +
+                                     "\n" + lines[2] + "\nkp\nsh\nskp\nc1\nc2\na1a2end\n")
+        << "the editor keeps every line with its break";
+
     Sync();
     EXPECT_TRUE(Dialogs().empty());
     EXPECT_EQ(peer.Drain(), "") << "nothing more went out";
@@ -242,6 +306,46 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     TypeLine("fast");
     EXPECT_EQ(peer.Receive(5, 10s), "fast\r");
 
+    // Whatever the user does with the rate, the one in use is the one shown.
+    auto inUse = [&] { return ReadPeerLineSettings(peer.controller).outputSpeed; };
+    OpenRateList();
+    input->Key("Home");
+    input->KeyRepeated("Down", 6);
+    input->Key("Return");
+    Sync();
+    EXPECT_EQ(inUse(), 57600u) << "picked from the list";
+    ClickAt(At::BaudText);
+    input->Key("End");
+    input->Key("BackSpace");
+    Sync();
+    EXPECT_EQ(inUse(), 5760u) << "a digit deleted";
+    OpenRateList();
+    input->Key("Return");
+    Sync();
+    EXPECT_EQ(inUse(), 57600u) << "the entry the edit had changed, picked again";
+    OpenRateList();
+    input->KeyRepeated("Down", 2);
+    input->Key("Escape");
+    Sync();
+    EXPECT_TRUE(x->Popups(process->pid()).empty());
+    EXPECT_EQ(inUse(), 57600u) << "Escape leaves the list and changes nothing";
+    ClickAt(At::BaudText);
+    input->Key("End");
+    input->Type("0");
+    input->Key("Tab");
+    Sync();
+    EXPECT_EQ(inUse(), 576000u) << "typed, then the focus left";
+    EXPECT_EQ(Title(), kTitleOpen);
+    // The port list closed with Escape changes nothing either.
+    ClickAt(At::Port);
+    Sync();
+    input->KeyRepeated("Down", 3);
+    input->Key("Escape");
+    Sync();
+    EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_FALSE(DeviceIsFree(peer.path)) << "still the port in use";
+    EXPECT_EQ(inUse(), 576000u);
+
     // A port that cannot be opened: the old one is closed first and stays closed.
     ChoosePort("COM230"); // stands for no device
     EXPECT_TRUE(WaitForTitle(kTitleOpenFailed)) << Title();
@@ -252,6 +356,6 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     Connect();
 
     EXPECT_EQ(CloseWindow(), 0);
-    settings.Bauds = "19200";
+    settings.Bauds = "576000";
     EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }

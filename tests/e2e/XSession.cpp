@@ -200,7 +200,7 @@ unsigned long XClient::Intern(const char* name) {
     return XInternAtom(impl_->display, name, False);
 }
 
-std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
+std::vector<XWindowId> XClient::MappedWindowsOf(pid_t pid, bool overrideRedirect) {
     Display* display = impl_->display;
     Window root = 0;
     Window parent = 0;
@@ -213,7 +213,8 @@ std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display, children[i], &attributes) ||
-            attributes.map_state != IsViewable || attributes.override_redirect)
+            attributes.map_state != IsViewable ||
+            bool(attributes.override_redirect) != overrideRedirect)
             continue;
         const std::vector<long> owner = LongProperty(display, children[i], pidAtom);
         if (!owner.empty() && owner[0] == pid)
@@ -224,11 +225,22 @@ std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
     return found;
 }
 
+std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
+    return MappedWindowsOf(pid, false);
+}
+
+std::vector<XWindowId> XClient::Popups(pid_t pid) {
+    return MappedWindowsOf(pid, true);
+}
+
 std::string XClient::Title(XWindowId window) {
-    std::vector<unsigned char> name = Property(impl_->display, window, Intern("_NET_WM_NAME"));
-    if (name.empty())
-        name = Property(impl_->display, window, XA_WM_NAME);
-    return {name.begin(), name.end()};
+    std::string name = TextProperty(window, "_NET_WM_NAME");
+    return name.empty() ? TextProperty(window, "WM_NAME") : name;
+}
+
+std::string XClient::TextProperty(XWindowId window, const char* name) {
+    const std::vector<unsigned char> bytes = Property(impl_->display, window, Intern(name));
+    return {bytes.begin(), bytes.end()};
 }
 
 std::optional<WindowGeometry> XClient::Geometry(XWindowId window) {
@@ -302,6 +314,30 @@ void XClient::AddRussianLetters() {
         XChangeKeyboardMapping(display, unused[i], 2, pair, 1);
     }
     XSync(display, False);
+}
+
+std::optional<std::string> XClient::Clipboard(std::chrono::milliseconds timeout) {
+    Display* display = impl_->display;
+    const Window requestor = XCreateSimpleWindow(display, impl_->root, 0, 0, 1, 1, 0, 0, 0);
+    const ::Atom property = Intern("COMTERM_E2E_PASTE");
+    XConvertSelection(display, Intern("CLIPBOARD"), Intern("UTF8_STRING"), property, requestor,
+                      CurrentTime);
+    XFlush(display);
+    std::optional<std::string> text;
+    const auto deadline = Clock::now() + timeout;
+    for (bool answered = false; !answered;) {
+        XEvent event{};
+        if (XCheckTypedWindowEvent(display, requestor, SelectionNotify, &event)) {
+            answered = true;
+            if (event.xselection.property != None)
+                text = TextProperty(requestor, "COMTERM_E2E_PASTE");
+        } else if (!WaitReadable(ConnectionNumber(display), deadline)) {
+            break;
+        }
+    }
+    XDestroyWindow(display, requestor);
+    XFlush(display);
+    return text;
 }
 
 bool XClient::SaveScreenshot(const std::string& path) {

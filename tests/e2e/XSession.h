@@ -51,8 +51,12 @@ class XClient {
     // Mapped top-level windows that a process owns (by _NET_WM_PID), popups and tooltips
     // (override-redirect windows) left out.
     std::vector<XWindowId> TopLevelWindows(pid_t pid);
+    // Mapped popups (override-redirect windows: drop-down lists, tooltips) of a process.
+    std::vector<XWindowId> Popups(pid_t pid);
     // The window's title as UTF-8 (_NET_WM_NAME, else WM_NAME).
     std::string Title(XWindowId window);
+    // A text property's bytes as stored ("_NET_WM_NAME", "WM_NAME"), empty when not set.
+    std::string TextProperty(XWindowId window, const char* name);
     std::optional<WindowGeometry> Geometry(XWindowId window);
     std::vector<std::string> NetWmState(XWindowId window);
     // The _NET_WM_STATE requests sent for the window since the last call. With no window
@@ -68,6 +72,10 @@ class XClient {
     // a key for that moment only, which races with the client reading the new map.
     void AddRussianLetters();
 
+    // The CLIPBOARD selection as UTF-8 text, as a program the user pastes into gets it; none
+    // when nobody owns it or no answer came in time.
+    std::optional<std::string> Clipboard(std::chrono::milliseconds timeout);
+
     // The whole screen as an uncompressed PNG file, for looking at after a failure.
     bool SaveScreenshot(const std::string& path);
 
@@ -80,6 +88,7 @@ class XClient {
 
   private:
     unsigned long Intern(const char* name);
+    std::vector<XWindowId> MappedWindowsOf(pid_t pid, bool overrideRedirect);
     // Reads the events that have come, until the deadline when waiting for a ping's answer.
     bool HandleEvents(long pingTag, std::chrono::steady_clock::time_point deadline);
 

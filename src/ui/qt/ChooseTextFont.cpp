@@ -13,7 +13,7 @@ FontPreset PresetFrom(const FontSettings& font) {
     FontPreset preset;
     preset.face = ToQString(font.Name);
     if (font.Size != 0)
-        preset.pixelHeight = FontPixelHeight(font.Size);
+        preset.pixelHeight = BuildTextFont(font).pixelSize();
     if (font.Style & Bold)
         preset.weight = kBoldWeight;
     preset.italic = font.Style & Italic;

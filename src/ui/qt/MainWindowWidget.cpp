@@ -3,23 +3,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QRadioButton>
 
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/DropDownComboWidget.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
 #include "ui/qt/TransparencySpinBox.h"
 #include "ui/qt/ViewSplitterWidget.h"
-
-namespace {
-constexpr int kDropDownMaxVisibleItems = 20; // about 350 pixels of list
-} // namespace
 
 MainWindowWidget::MainWindowWidget() {
     setWindowTitle(ToQString(kPortClosedTitle));
@@ -66,23 +61,9 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
     }
     case ControlKind::DropDownList:
     case ControlKind::DropDownCombo: {
-        auto* combo = new QComboBox(this);
-        combo->setMaxVisibleItems(kDropDownMaxVisibleItems);
-        connect(combo, &QComboBox::currentIndexChanged,
+        auto* combo = new DropDownComboWidget(entry.kind == ControlKind::DropDownCombo, this);
+        connect(combo, &DropDownComboWidget::changedByUser,
                 [id] { RaiseControlEvent(id, ControlEventKind::Change); });
-        if (entry.kind == ControlKind::DropDownCombo) {
-            combo->setEditable(true);
-            combo->setInsertPolicy(QComboBox::NoInsert);
-            // The text typed is the rate used: completing it to a list entry would show
-            // another rate than the one just opened.
-            combo->setCompleter(nullptr);
-            // Enter or leaving the field would pick the entry matching the text, a change
-            // that reopens the port, even while the window is being destroyed.
-            disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
-            disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-            connect(combo->lineEdit(), &QLineEdit::textEdited,
-                    [id] { RaiseControlEvent(id, ControlEventKind::Change); });
-        }
         return combo;
     }
     case ControlKind::OptionButton: {
@@ -96,8 +77,10 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
     }
     case ControlKind::SpinBox: {
         auto* spin = new TransparencySpinBox(this);
-        connect(spin, &QSpinBox::valueChanged,
+        connect(spin, &TransparencySpinBox::textChangedByUser,
                 [id] { RaiseControlEvent(id, ControlEventKind::Change); });
+        connect(spin, &TransparencySpinBox::arrowUsed,
+                [id] { RaiseControlEvent(id, ControlEventKind::UpDown); });
         return spin;
     }
     case ControlKind::PushButton: {
@@ -123,8 +106,8 @@ QWidget* MainWindowWidget::createControl(ControlId id) {
 ConnectButtonWidget* MainWindowWidget::connectButton() const {
     return static_cast<ConnectButtonWidget*>(controls_[ConnectButton]);
 }
-QComboBox* MainWindowWidget::combo(ControlId id) const {
-    return qobject_cast<QComboBox*>(controls_[id]);
+DropDownComboWidget* MainWindowWidget::combo(ControlId id) const {
+    return qobject_cast<DropDownComboWidget*>(controls_[id]);
 }
 QSpinBox* MainWindowWidget::spin() const {
     return static_cast<QSpinBox*>(controls_[TransparencySpin]);

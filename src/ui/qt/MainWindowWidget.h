@@ -6,9 +6,9 @@
 #include <QWidget>
 
 #include "ui/ControlId.h"
+#include "ui/qt/DropDownComboWidget.h"
 
 class ConnectButtonWidget;
-class QComboBox;
 class QSpinBox;
 class SendEditorWidget;
 class ViewSplitterWidget;
@@ -20,7 +20,7 @@ class MainWindowWidget : public QWidget {
 
     QWidget* control(ControlId id) const { return controls_[id]; }
     ConnectButtonWidget* connectButton() const;
-    QComboBox* combo(ControlId id) const;
+    DropDownComboWidget* combo(ControlId id) const;
     QSpinBox* spin() const;
     SendEditorWidget* sendEditor() const;
     ViewSplitterWidget* splitter() const;

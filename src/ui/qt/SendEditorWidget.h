@@ -2,8 +2,9 @@
 
 #include <QPlainTextEdit>
 
-// The send editor: an ordinary word-wrapping editor whose Enter key, once handled, also runs
-// the program's hook.
+// The send editor: an ordinary word-wrapping editor. Enter, keypad Enter and Shift+Enter break
+// the line and then run the program's hook; Ctrl+Enter only breaks the line; Alt+Enter does
+// nothing.
 class SendEditorWidget : public QPlainTextEdit {
   public:
     explicit SendEditorWidget(QWidget* parent);

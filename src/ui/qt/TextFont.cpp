@@ -1,30 +1,59 @@
 #include "ui/qt/TextFont.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QScreen>
 #include <QWidget>
 
 #include "ui/qt/QtText.h"
 
+namespace {
+
+// Far beyond any screen; keeps a stored size of any value within integer range.
+constexpr double kLargestPixelHeight = 32767;
+
+} // namespace
+
 int FontPixelHeight(int32_t points) {
     const QScreen* screen = QApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return static_cast<int>(std::lround(std::abs(static_cast<double>(points)) * dpi / 72.0));
+    const double pixels = std::clamp(static_cast<double>(points) * dpi / 72.0, -kLargestPixelHeight,
+                                     kLargestPixelHeight);
+    return static_cast<int>(std::lround(pixels));
+}
+
+int PixelSizeForCellHeight(QFont font, int cellHeight) {
+    const auto cellAt = [&font](int pixels) {
+        font.setPixelSize(pixels);
+        return QFontMetrics(font).height();
+    };
+    // The cell grows with the size; the largest size whose cell still fits is the one.
+    int fits = 1;
+    int tooLarge = cellHeight + 1;
+    while (tooLarge - fits > 1) {
+        const int middle = fits + (tooLarge - fits) / 2;
+        (cellAt(middle) <= cellHeight ? fits : tooLarge) = middle;
+    }
+    return fits;
 }
 
 QFont BuildTextFont(const FontSettings& settings) {
     QFont font(ToQString(settings.Name));
-    const int pixels = FontPixelHeight(settings.Size);
-    if (pixels > 0) // a height of 0 lets the font take its default size
-        font.setPixelSize(pixels);
     font.setWeight((settings.Style & Bold) ? QFont::Bold : QFont::Normal);
     font.setItalic(settings.Style & Italic);
     font.setUnderline(settings.Style & Underline);
     font.setStrikeOut(settings.Style & StrikeOut);
     if (settings.Style & ProofQuality)
         font.setStyleStrategy(QFont::PreferQuality);
+    // A positive size gives the character height, a negative one the cell height; 0 lets the
+    // font take its default size.
+    const int pixels = FontPixelHeight(settings.Size);
+    if (pixels > 0)
+        font.setPixelSize(pixels);
+    else if (pixels < 0)
+        font.setPixelSize(PixelSizeForCellHeight(font, -pixels));
     return font;
 }
 

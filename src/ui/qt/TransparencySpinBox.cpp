@@ -1,5 +1,6 @@
 #include "ui/qt/TransparencySpinBox.h"
 
+#include <algorithm>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QStyleOptionComplex>
@@ -30,14 +31,73 @@ class FixedArrowStyle : public QProxyStyle {
     }
 };
 
+// The number the digits spell, any number above the maximum counting as one more than it.
+int DigitsValue(const QString& text) {
+    int number = 0;
+    for (const QChar c : text)
+        number = std::min(number * 10 + (c.unicode() - u'0'), kSpinMaximum + 1);
+    return number;
+}
+
+bool AllDigits(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 } // namespace
 
 TransparencySpinBox::TransparencySpinBox(QWidget* parent) : QSpinBox(parent) {
     auto* style = new FixedArrowStyle;
     style->setParent(this);
     setStyle(style);
+    setLocale(QLocale::c()); // plain ASCII digits whatever the user's language
     setRange(kSpinMinimum, kSpinMaximum);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setGroupSeparatorShown(false);
     setKeyboardTracking(true);
+    setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    // The field reports an edit before the spin box has read the new text; the change is
+    // passed on once it has.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typing_ = true; });
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        if (typing_) {
+            typing_ = false;
+            emit textChangedByUser();
+        }
+    });
+}
+
+TransparencySpinBox::~TransparencySpinBox() {
+    // The field may still report while the base classes destroy it; this part is gone by then.
+    disconnect(lineEdit(), nullptr, this, nullptr);
+}
+
+QValidator::State TransparencySpinBox::validate(QString& text, int&) const {
+    if (!AllDigits(text))
+        return QValidator::Invalid;
+    if (text.isEmpty() || DigitsValue(text) < kSpinMinimum)
+        return QValidator::Intermediate;
+    return QValidator::Acceptable;
+}
+
+void TransparencySpinBox::fixup(QString&) const {
+    // Nothing is mended: what cannot be typed is refused, what is no value yet stays as typed.
+}
+
+int TransparencySpinBox::valueFromText(const QString& text) const {
+    return std::clamp(DigitsValue(text), kSpinMinimum, kSpinMaximum);
+}
+
+QAbstractSpinBox::StepEnabled TransparencySpinBox::stepEnabled() const {
+    return isReadOnly() ? StepNone : (StepUpEnabled | StepDownEnabled);
+}
+
+void TransparencySpinBox::stepBy(int steps) {
+    const QString before = text();
+    // Text that is no value yet steps from the value in use.
+    if (!hasAcceptableInput())
+        lineEdit()->setText(textFromValue(value()));
+    QSpinBox::stepBy(steps);
+    if (text() != before)
+        emit textChangedByUser();
+    emit arrowUsed();
 }

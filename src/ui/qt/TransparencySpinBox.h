@@ -2,8 +2,32 @@
 
 #include <QSpinBox>
 
-// A spin box with right-aligned digits and arrows of a fixed width at its right end.
+// A spin box with right-aligned digits and arrows of a fixed width at its right end. Its field
+// takes digits only; the value is that number held within the range, and text that is no number
+// of the range yet (empty, or below the minimum) leaves the value as it was. The arrows step also
+// at a limit, where the value stays.
 class TransparencySpinBox : public QSpinBox {
+    Q_OBJECT
+
   public:
     explicit TransparencySpinBox(QWidget* parent);
+    ~TransparencySpinBox() override;
+
+    QValidator::State validate(QString& text, int& position) const override;
+    void fixup(QString& text) const override;
+    void stepBy(int steps) override;
+
+  signals:
+    // The user changed the text: by typing, deleting or pasting, or by an arrow step that
+    // rewrote it. The value already follows the text.
+    void textChangedByUser();
+    // The user used an arrow or the Up or Down key, whether or not the value moved.
+    void arrowUsed();
+
+  protected:
+    int valueFromText(const QString& text) const override;
+    StepEnabled stepEnabled() const override;
+
+  private:
+    bool typing_ = false;
 };

@@ -16,6 +16,8 @@
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
 #include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/DropDownComboWidget.h"
+#include "ui/qt/EmptyTitle.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/ModalDialogGuard.h"
@@ -117,28 +119,35 @@ std::string GetText(ControlId id) {
     return {};
 }
 
-void SetText(ControlId id, const std::string& text) {
-    QWidget* control = window->control(id);
-    const QSignalBlocker blocker(control);
-    if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        if (combo->isEditable()) {
-            const QSignalBlocker editBlocker(combo->lineEdit());
-            combo->setCurrentIndex(-1);
-            combo->setEditText(ToQString(text));
-            return;
-        }
-        if (text.empty()) {
-            combo->setCurrentIndex(-1);
-            return;
-        }
-        for (int i = 0; i < combo->count(); ++i) {
-            if (StartsWithIgnoringAsciiCase(FromQString(combo->itemText(i)), text)) {
-                combo->setCurrentIndex(i);
-                return;
-            }
-        }
+namespace {
+
+void SetComboText(DropDownComboWidget* combo, const std::string& text) {
+    if (combo->isEditable()) {
+        combo->setCurrentIndex(-1);
+        combo->setEditText(ToQString(text));
         return;
     }
+    if (text.empty()) {
+        combo->setCurrentIndex(-1);
+        return;
+    }
+    for (int i = 0; i < combo->count(); ++i) {
+        if (StartsWithIgnoringAsciiCase(FromQString(combo->itemText(i)), text)) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void SetText(ControlId id, const std::string& text) {
+    QWidget* control = window->control(id);
+    if (auto* combo = qobject_cast<DropDownComboWidget*>(control)) {
+        combo->changeByProgram([&] { SetComboText(combo, text); });
+        return;
+    }
+    const QSignalBlocker blocker(control);
     if (auto* button = qobject_cast<QAbstractButton*>(control))
         button->setText(ToQString(text));
     else if (auto* spin = qobject_cast<QSpinBox*>(control))
@@ -151,15 +160,16 @@ void SetText(ControlId id, const std::string& text) {
 }
 
 void AddItem(ControlId id, const std::string& text) {
-    auto* combo = window->combo(id);
-    const QSignalBlocker blocker(combo);
-    const int selected = combo->currentIndex();
-    const QString editText = combo->currentText();
-    combo->addItem(ToQString(text));
-    // Adding must not select anything by itself.
-    combo->setCurrentIndex(selected);
-    if (combo->isEditable())
-        combo->setEditText(editText);
+    DropDownComboWidget* combo = window->combo(id);
+    combo->changeByProgram([&] {
+        const int selected = combo->currentIndex();
+        const QString editText = combo->currentText();
+        combo->addItem(ToQString(text));
+        // Adding must not select anything by itself.
+        combo->setCurrentIndex(selected);
+        if (combo->isEditable())
+            combo->setEditText(editText);
+    });
 }
 
 void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
@@ -226,5 +236,6 @@ void ShowMessage(const std::string& text) {
     ModalDialogGuard guard;
     QMessageBox box(QMessageBox::NoIcon, QString(), ToQString(text), QMessageBox::Ok,
                     guard.owner());
+    ShowEmptyTitle(&box);
     box.exec();
 }

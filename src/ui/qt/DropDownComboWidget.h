@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QComboBox>
+#include <QSignalBlocker>
+
+// The window's combo boxes. Whatever the style, the drop-down opens as a list with a scroll bar
+// below the box, or above it where the screen ends, at most 350 pixels high. The change signal
+// comes once for each user action that leaves another selection or another text than before it;
+// the program's own changes go through changeByProgram and signal nothing.
+class DropDownComboWidget : public QComboBox {
+    Q_OBJECT
+
+  public:
+    static constexpr int kListMaxHeight = 350;
+
+    DropDownComboWidget(bool editable, QWidget* parent);
+    ~DropDownComboWidget() override;
+
+    // Runs a change of selection, text or entries that the program makes.
+    template <class Change> void changeByProgram(Change change) {
+        {
+            const QSignalBlocker comboBlocker(this);
+            const QSignalBlocker editBlocker(lineEdit());
+            change();
+        }
+        noteShown();
+    }
+
+  signals:
+    void changedByUser();
+
+  private:
+    // Takes the selection and text shown now as the ones the next change is measured against;
+    // true when they differ from those before.
+    bool noteShown();
+
+    int shownIndex_ = -1;
+    QString shownText_;
+};
