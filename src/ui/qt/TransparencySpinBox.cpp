@@ -71,11 +71,16 @@ TransparencySpinBox::~TransparencySpinBox() {
     disconnect(lineEdit(), nullptr, this, nullptr);
 }
 
-QValidator::State TransparencySpinBox::validate(QString& text, int&) const {
+QValidator::State TransparencySpinBox::validate(QString& text, int& position) const {
     if (!AllDigits(text))
         return QValidator::Invalid;
     if (text.isEmpty() || DigitsValue(text) < kSpinMinimum)
         return QValidator::Intermediate;
+    // A number above the range shows as the maximum at once, which is the value it gives.
+    if (DigitsValue(text) > kSpinMaximum) {
+        text = textFromValue(kSpinMaximum);
+        position = static_cast<int>(text.size());
+    }
     return QValidator::Acceptable;
 }
 

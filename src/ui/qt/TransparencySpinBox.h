@@ -3,8 +3,9 @@
 #include <QSpinBox>
 
 // A spin box with right-aligned digits and arrows of a fixed width at its right end. Its field
-// takes digits only; the value is that number held within the range, and text that is no number
-// of the range yet (empty, or below the minimum) leaves the value as it was. The arrows step also
+// takes digits only; a number above the range is rewritten to the maximum as it is typed, and
+// text that is no number of the range yet (empty, or below the minimum) leaves the value as it
+// was until the field loses the focus, which shows the value in use again. The arrows step also
 // at a limit, where the value stays.
 class TransparencySpinBox : public QSpinBox {
     Q_OBJECT

@@ -55,10 +55,13 @@ void OnCommand(WPARAM wParam) {
         OnComboNotification(id, code);
         break;
     case TransparencySpin:
-        // An edit of the field is its one event here; the focus coming or going is none.
+        // An edit of the field is its one event here; the focus coming or going is none, but
+        // a field left holding no value of the range shows the one in use again.
         if (code == EN_CHANGE) {
             CapSpinText();
             RaiseControlEvent(id, ControlEventKind::Change);
+        } else if (code == EN_KILLFOCUS) {
+            SetSpinValue(TransparencySpin, GetSpinValue(TransparencySpin));
         }
         break;
     default:

@@ -383,7 +383,7 @@ BYTE Opacity() {
 
 // As a user meets it, with a stored opacity of 10 applied as the settings load applies it: only
 // edits and arrows reach the program, arrows at the range's ends too; the field, the opacity and
-// the value saved at exit agree once the field holds a number from 20 up.
+// the value saved at exit agree once the field holds a number from 20 up, or has lost the focus.
 TEST_F(ControlOperations, SpinBoxSetsTheOpacityAsTheUserChangesIt) {
     ShowMainWindow();
     ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
@@ -432,8 +432,10 @@ TEST_F(ControlOperations, SpinBoxSetsTheOpacityAsTheUserChangesIt) {
          {ControlEventKind::UpDown, ControlEventKind::Change},
          "39",
          39},
-        // Text that is not yet a number of the range leaves the value where it was.
+        // Text that is not yet a number of the range leaves the value where it was, and the
+        // field shows that value again once the focus leaves it.
         {"type 5", retype("5"), {ControlEventKind::Change}, "5", 39},
+        {"Tab out with 5", [] { PressKeys({VK_TAB}); }, {}, "39", 39},
     };
     SettleAndTakeEvents();
     for (const auto& step : steps) {
