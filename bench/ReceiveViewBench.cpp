@@ -22,6 +22,7 @@
 
 #include "ui/Cp1251.h"
 #include "ui/qt/ReceiveViewWidget.h"
+#include "ui/qt/TextFont.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -85,7 +86,7 @@ template <typename View> struct ShownView {
 ShownView<ReceiveViewWidget>& SharedReceiveView() {
     static ShownView<ReceiveViewWidget>* shown = [] {
         auto* created = new ShownView<ReceiveViewWidget>;
-        created->view->setTextFont(DefaultTextFont(), QColor());
+        SetTextFontAndColor(created->view, DefaultTextFont(), QColor());
         return created;
     }();
     return *shown;
