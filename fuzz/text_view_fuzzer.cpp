@@ -1,18 +1,23 @@
 // The receive view's text model driven by the input: appends of any bytes, width and glyph
-// changes, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. After
-// each step the model must hold exactly the bytes appended, and its rows must lie in the text in
+// changes, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. The text
+// is kept in memory, or its full blocks go to a block file read back through a cache of one to
+// four blocks, or to a file that refuses writes part-way, leaving the rest in memory. After each
+// step the model must hold exactly the bytes appended, and its rows must lie in the text in
 // order, keep within the width and break only where the wrap rules allow.
 
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "FuzzCheck.h"
 #include "ui/Cp1251.h"
+#include "ui/textview/BlockFile.h"
 #include "ui/textview/CaretMove.h"
 #include "ui/textview/TextViewModel.h"
 #include "ui/textview/WordBounds.h"
@@ -33,6 +38,33 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// A block file in memory that takes a number of writes, then stores part of the next block and
+// refuses it and every later one, as a disk that fills up.
+class FillingBlockFile final : public BlockFile {
+  public:
+    explicit FillingBlockFile(std::uint64_t accepted) : accepted_(accepted) {}
+
+    bool write(std::uint64_t offset, const char* data, std::size_t count) override {
+        const std::size_t stored = accepted_ > 0 ? count : count / 3;
+        bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
+        std::memcpy(bytes_.data() + offset, data, stored);
+        if (accepted_ == 0)
+            return false;
+        --accepted_;
+        return true;
+    }
+    bool read(std::uint64_t offset, char* data, std::size_t count) override {
+        FUZZ_CHECK(offset + count <= bytes_.size()); // only blocks written whole are read
+        std::memcpy(data, bytes_.data() + offset, count);
+        return true;
+    }
+    void clear() override { bytes_.clear(); }
+
+  private:
+    std::uint64_t accepted_;
+    std::string bytes_;
+};
+
 enum class Kind { Word, Blank, Other };
 
 Kind KindOf(char c) {
@@ -44,10 +76,13 @@ Kind KindOf(char c) {
 }
 
 struct Harness {
-    explicit Harness(unsigned blockShift) : model(blockShift) {}
+    Harness(unsigned blockShift, std::unique_ptr<BlockFile> file, unsigned cacheBlocks,
+            bool fileTakesAll)
+        : model(blockShift, std::move(file), cacheBlocks), fileTakesAll(fileTakesAll) {}
 
     TextViewModel model;
-    std::string text; // everything appended since the last clear
+    bool fileTakesAll; // every full block must be in the file
+    std::string text;  // everything appended since the last clear
     GlyphAdvances glyphs;
     std::int64_t width = 0;
 
@@ -138,6 +173,9 @@ struct Harness {
     // each 64 KiB page of the row index.
     void checkRows() const {
         FUZZ_CHECK(model.size() == size());
+        const std::uint64_t fullBlocks = size() >> model.bytes().blockShift();
+        FUZZ_CHECK(model.bytes().blocksInFile() <= fullBlocks);
+        FUZZ_CHECK(!fileTakesAll || model.bytes().blocksInFile() == fullBlocks);
         FUZZ_CHECK(model.rowCount() >= 1);
         const std::uint64_t last = model.rowCount() - 1;
         const bool full = size() <= kFullCheckBytes;
@@ -300,8 +338,17 @@ void FinishRewrap(TextViewModel& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    // Small blocks make rows, selections and words cross block borders.
-    Harness h(input.ConsumeIntegralInRange(1u, 17u));
+    // Small blocks make rows, selections and words cross block borders; a cache of few blocks
+    // makes reads go to the file all the time.
+    const unsigned blockShift = input.ConsumeIntegralInRange(1u, 17u);
+    const int store = input.ConsumeIntegralInRange(0, 2);
+    const auto cacheBlocks = input.ConsumeIntegralInRange(1u, 4u);
+    std::unique_ptr<BlockFile> file;
+    if (store == 1)
+        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0});
+    else if (store == 2)
+        file = std::make_unique<FillingBlockFile>(input.ConsumeIntegralInRange(0, 40));
+    Harness h(blockShift, std::move(file), cacheBlocks, store == 1);
     h.glyphs = GlyphsFromInput(input);
     h.width = WidthFromInput(input);
     h.model.setGlyphs(h.glyphs);
@@ -383,6 +430,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             h.checkRows();
     }
     h.checkRows();
+    h.checkText(0, h.size());
 
     // Once complete, the layout is the one a single append of the whole text gives.
     FinishRewrap(h.model);

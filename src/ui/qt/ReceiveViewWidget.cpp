@@ -16,6 +16,7 @@
 #include "ui/Cp1251.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewGlyphs.h"
+#include "ui/textview/posix/TempBlockFile.h"
 #include "ui/textview/RowMeasure.h"
 
 namespace {
@@ -29,7 +30,11 @@ int ClampToInt(std::uint64_t value) {
 }
 } // namespace
 
-ReceiveViewWidget::ReceiveViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+// The text beyond the blocks at hand lives in an unnamed file in the program's directory, which
+// start-up has made the current one.
+ReceiveViewWidget::ReceiveViewWidget(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      model_(TextViewModel::kDefaultBlockShift, std::make_unique<TempBlockFile>(".")) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -69,7 +74,8 @@ void ReceiveViewWidget::selectAll() {
 }
 
 void ReceiveViewWidget::copy() const {
-    if (!model_.selection().empty())
+    const TextSelection& selection = model_.selection();
+    if (!selection.empty() && selection.end() - selection.begin() <= kMaxCopyBytes)
         QApplication::clipboard()->setText(ToQString(model_.selectedText()));
 }
 
@@ -204,7 +210,7 @@ void ReceiveViewWidget::paintEvent(QPaintEvent*) {
 
 void ReceiveViewWidget::paintRow(QPainter& painter, std::uint64_t row, int top,
                                  const QColor& text) const {
-    const ByteStore& bytes = model_.bytes();
+    const TextStore& bytes = model_.bytes();
     const GlyphAdvances& glyphs = model_.glyphs();
     const RowSpan span = model_.row(row);
     const std::uint64_t contentEnd = model_.rowContentEnd(row);

@@ -27,7 +27,9 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void clear();
     std::string text() const;
     void selectAll();
-    // Puts the selected text on the clipboard; nothing when the selection is empty.
+    // Puts the selected text on the clipboard; nothing when the selection is empty or larger
+    // than kMaxCopyBytes, which is never cut short: the clipboard then keeps what it had.
+    static constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{64} << 20;
     void copy() const;
 
     // The glyph advances are measured once the view holds text.

@@ -14,7 +14,9 @@ bool IsBlank(char c) {
 }
 } // namespace
 
-TextViewModel::TextViewModel(unsigned blockShift) : text_(blockShift) {}
+TextViewModel::TextViewModel(unsigned blockShift, std::unique_ptr<BlockFile> file,
+                             unsigned cacheBlocks)
+    : text_(blockShift, std::move(file), cacheBlocks), main_(blockShift) {}
 
 void TextViewModel::append(std::string_view bytes) {
     text_.append(bytes.data(), bytes.size());
@@ -27,7 +29,7 @@ void TextViewModel::append(std::string_view bytes) {
 
 void TextViewModel::clear() {
     text_.clear();
-    main_ = WrapLayout();
+    main_ = WrapLayout(text_.blockShift());
     tail_.reset();
     selection_ = {};
 }
@@ -55,14 +57,14 @@ void TextViewModel::setWidth(std::int64_t width) {
 }
 
 void TextViewModel::restartLayout() {
-    main_ = WrapLayout();
+    main_ = WrapLayout(text_.blockShift());
     tail_.reset();
     const std::uint64_t anchor = size() > kTailBytes ? tailAnchor() : 0;
     if (anchor == 0) {
         main_.wrap(text_, params_, size());
         return;
     }
-    tail_.emplace(anchor);
+    tail_.emplace(text_.blockShift(), anchor);
     tail_->wrap(text_, params_, size());
 }
 
@@ -98,7 +100,7 @@ bool TextViewModel::continueRewrap(std::chrono::steady_clock::duration budget) {
 // the end's layout, then the end's layout; text between the two is not shown yet.
 std::uint64_t TextViewModel::prefixRows() const {
     const std::uint64_t stop = std::min(tail_->begin(), main_.end());
-    return stop == 0 ? 0 : main_.rowAt(stop - 1) + 1;
+    return stop == 0 ? 0 : main_.rowAt(text_, params_, stop - 1) + 1;
 }
 
 std::uint64_t TextViewModel::rowCount() const {
@@ -107,11 +109,13 @@ std::uint64_t TextViewModel::rowCount() const {
 
 RowSpan TextViewModel::row(std::uint64_t row) const {
     if (!tail_)
-        return {main_.rowBegin(row), main_.rowEnd(row)};
+        return main_.row(text_, params_, row);
     const std::uint64_t prefix = prefixRows();
-    if (row < prefix)
-        return {main_.rowBegin(row), std::min(main_.rowEnd(row), tail_->begin())};
-    return {tail_->rowBegin(row - prefix), tail_->rowEnd(row - prefix)};
+    if (row < prefix) {
+        const RowSpan span = main_.row(text_, params_, row);
+        return {span.begin, std::min(span.end, tail_->begin())};
+    }
+    return tail_->row(text_, params_, row - prefix);
 }
 
 std::uint64_t TextViewModel::rowContentEnd(std::uint64_t row) const {
@@ -122,11 +126,11 @@ std::uint64_t TextViewModel::rowContentEnd(std::uint64_t row) const {
 std::uint64_t TextViewModel::rowAt(std::uint64_t pos) const {
     pos = std::min(pos, size());
     if (!tail_)
-        return main_.rowAt(pos);
+        return main_.rowAt(text_, params_, pos);
     if (pos >= tail_->begin())
-        return prefixRows() + tail_->rowAt(pos);
+        return prefixRows() + tail_->rowAt(text_, params_, pos);
     if (pos < main_.end())
-        return main_.rowAt(pos);
+        return main_.rowAt(text_, params_, pos);
     const std::uint64_t prefix = prefixRows();
     return prefix > 0 ? prefix - 1 : 0;
 }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,24 +25,21 @@ struct TextSelection {
     bool empty() const { return anchor == caret; }
 };
 
-// A display row's bytes, its ending CR, LF or CR LF included.
-struct RowSpan {
-    std::uint64_t begin = 0;
-    std::uint64_t end = 0;
-};
-
 class TextViewModel {
   public:
     static constexpr unsigned kDefaultBlockShift = 16; // 64 KiB blocks of text
 
-    explicit TextViewModel(unsigned blockShift = kDefaultBlockShift);
+    // Full blocks of text go to the file, if one is given (see TextStore).
+    explicit TextViewModel(unsigned blockShift = kDefaultBlockShift,
+                           std::unique_ptr<BlockFile> file = nullptr,
+                           unsigned cacheBlocks = TextStore::kDefaultCacheBlocks);
 
     // Appends at the end and puts an empty selection after the new text.
     void append(std::string_view bytes);
     void clear();
     std::uint64_t size() const { return text_.size(); }
     std::string text(std::uint64_t begin, std::uint64_t end) const;
-    const ByteStore& bytes() const { return text_; }
+    const TextStore& bytes() const { return text_; }
 
     const GlyphAdvances& glyphs() const { return params_.glyphs; }
     void setGlyphs(const GlyphAdvances& glyphs);
@@ -76,7 +74,7 @@ class TextViewModel {
     std::uint64_t tailAnchor() const;
     std::uint64_t prefixRows() const;
 
-    ByteStore text_;
+    TextStore text_;
     WrapParams params_;
     WrapLayout main_;
     std::optional<WrapLayout> tail_; // only while re-wrapping

@@ -4,6 +4,10 @@
 
 #include "TextViewTestSupport.h"
 
+#ifndef _WIN32
+#include "ui/textview/posix/TempBlockFile.h"
+#endif
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -21,7 +25,14 @@ void FinishRewrap(TextViewModel& model) {
     while (!model.continueRewrap(0ms)) {
     }
 }
+
+// Each case runs with every kind of store.
+struct TextViewStores : testing::TestWithParam<Store> {};
 } // namespace
+
+INSTANTIATE_TEST_SUITE_P(TextViewModel, TextViewStores,
+                         testing::Values(Store::Memory, Store::File, Store::FileFillsUp),
+                         StoreName);
 
 TEST(TextViewModel, StartsEmptyWithOneRow) {
     TextViewModel model;
@@ -30,8 +41,8 @@ TEST(TextViewModel, StartsEmptyWithOneRow) {
     EXPECT_TRUE(model.selection().empty());
 }
 
-TEST(TextViewModel, HitTestingAcrossBlockBorders) {
-    TextViewModel model(kTinyBlocks);
+TEST_P(TextViewStores, HitTestingAcrossBlockBorders) {
+    TextViewModel model = ModelWith(GetParam(), kTinyBlocks);
     SetColumns(model, 10);
     model.append(Digits(50));
     ASSERT_EQ(model.rowCount(), 5u);
@@ -46,8 +57,8 @@ TEST(TextViewModel, HitTestingAcrossBlockBorders) {
     EXPECT_EQ(model.xOf(37), 70);
 }
 
-TEST(TextViewModel, SelectionAcrossBlockBordersGivesExactlyTheSelectedBytes) {
-    TextViewModel model(kTinyBlocks);
+TEST_P(TextViewStores, SelectionAcrossBlockBordersGivesExactlyTheSelectedBytes) {
+    TextViewModel model = ModelWith(GetParam(), kTinyBlocks);
     SetColumns(model, 7);
     const std::string text = "line one\r\nline two is long\rthird\n" + HexText(20);
     model.append(text);
@@ -76,18 +87,26 @@ TEST(TextViewModel, AppendMovesTheSelectionToTheEnd) {
     EXPECT_EQ(model.selectedText(), "");
 }
 
-TEST(TextViewModel, AppendAfterClear) {
-    TextViewModel model(kTinyBlocks);
+TEST_P(TextViewStores, AppendAfterClear) {
+    auto file = std::make_unique<MemoryBlockFile>(GetParam() == Store::File ? ~0ull : 0);
+    const MemoryBlockFile& written = *file;
+    TextViewModel model(kTinyBlocks, GetParam() == Store::Memory ? nullptr : std::move(file));
     SetColumns(model, 4);
-    model.append("abcdefghij");
+    model.append("abcdefghij" + Digits(40));
+    EXPECT_EQ(written.size() > 0, GetParam() != Store::Memory);
     model.select(2, 6);
     model.clear();
+    EXPECT_EQ(written.size(), 0u); // the space is given back
     EXPECT_EQ(model.size(), 0u);
     EXPECT_EQ(model.rowCount(), 1u);
     EXPECT_TRUE(model.selection().empty());
     model.append("xy zw");
     EXPECT_EQ(Rows(model), (std::vector<std::string>{"xy ", "zw"}));
     EXPECT_EQ(model.text(0, model.size()), "xy zw");
+    // A file that failed before the clear is tried again.
+    model.append(Digits(60));
+    EXPECT_EQ(model.text(0, model.size()), "xy zw" + Digits(60));
+    EXPECT_EQ(model.bytes().blocksInFile(), GetParam() == Store::File ? 4u : 0u);
 }
 
 TEST(TextViewModel, GlyphChangeRewraps) {
@@ -99,9 +118,9 @@ TEST(TextViewModel, GlyphChangeRewraps) {
     EXPECT_EQ(Rows(model), (std::vector<std::string>{"41 ", "42 ", "43 ", "44 ", "45 "}));
 }
 
-TEST(TextViewModel, LargeRewrapShowsTheEndFirstAndEndsLikeAFreshWrap) {
+TEST_P(TextViewStores, LargeRewrapShowsTheEndFirstAndEndsLikeAFreshWrap) {
     const std::string text = HexText(400000); // 1.2 MB in one paragraph
-    TextViewModel model;
+    TextViewModel model = ModelWith(GetParam());
     SetColumns(model, 30);
     model.append(text);
     model.setWidth(170);
@@ -121,13 +140,14 @@ TEST(TextViewModel, LargeRewrapShowsTheEndFirstAndEndsLikeAFreshWrap) {
     SetColumns(fresh, 17);
     fresh.append(text + "AA BB ");
     EXPECT_EQ(Rows(model), Rows(fresh));
+    EXPECT_EQ(model.text(0, model.size()), text + "AA BB ");
 }
 
-TEST(TextViewModel, ARewrapStartsTheEndAtALineStartWhenOneIsNear) {
+TEST_P(TextViewStores, ARewrapStartsTheEndAtALineStartWhenOneIsNear) {
     std::string text;
     for (int line = 0; text.size() < 700000; ++line)
         text += "line " + std::to_string(line) + " of some text\r\n";
-    TextViewModel model;
+    TextViewModel model = ModelWith(GetParam());
     SetColumns(model, 40);
     model.append(text);
     model.setWidth(70);
@@ -144,9 +164,9 @@ TEST(TextViewModel, ARewrapStartsTheEndAtALineStartWhenOneIsNear) {
     EXPECT_EQ(Rows(model), final);
 }
 
-TEST(TextViewModel, RowsDuringARewrapCoverTheirBytesInOrder) {
+TEST_P(TextViewStores, RowsDuringARewrapCoverTheirBytesInOrder) {
     const std::string text = HexText(300000);
-    TextViewModel model;
+    TextViewModel model = ModelWith(GetParam());
     SetColumns(model, 20);
     model.append(text);
     model.setWidth(110);
@@ -163,8 +183,8 @@ TEST(TextViewModel, RowsDuringARewrapCoverTheirBytesInOrder) {
     EXPECT_EQ(previousEnd, text.size());
 }
 
-TEST(TextViewModel, ClearStopsARewrap) {
-    TextViewModel model;
+TEST_P(TextViewStores, ClearStopsARewrap) {
+    TextViewModel model = ModelWith(GetParam());
     SetColumns(model, 20);
     model.append(HexText(300000));
     model.setWidth(110);
@@ -173,3 +193,27 @@ TEST(TextViewModel, ClearStopsARewrap) {
     EXPECT_FALSE(model.rewrapping());
     EXPECT_EQ(model.rowCount(), 1u);
 }
+
+#ifndef _WIN32
+// The Linux view's store: an unnamed file in the given directory, gone once closed; a directory
+// that cannot hold one leaves the text in memory.
+TEST(TextViewModel, FullBlocksGoToAnUnnamedFileWhereTheDirectoryTakesOne) {
+    const std::string text = HexText(100000);
+    for (const char* directory : {".", "/proc/self", "no such directory"}) {
+        const bool takesOne = directory == std::string(".");
+        TextViewModel model(12, std::make_unique<TempBlockFile>(directory));
+        SetColumns(model, 31);
+        const int before = UnnamedFilesOpen();
+        model.append(text);
+        EXPECT_EQ(model.bytes().blocksInFile(), takesOne ? text.size() >> 12 : 0) << directory;
+        EXPECT_EQ(UnnamedFilesOpen(), before + takesOne) << directory;
+        EXPECT_EQ(model.text(0, model.size()), text) << directory;
+        TextViewModel fresh;
+        SetColumns(fresh, 31);
+        fresh.append(text);
+        EXPECT_EQ(Rows(model), Rows(fresh)) << directory;
+        model.clear();
+        EXPECT_EQ(UnnamedFilesOpen(), before) << directory;
+    }
+}
+#endif
