@@ -1,5 +1,5 @@
 // The receive view's text model driven by the input: appends of any bytes, width and glyph
-// changes, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. The text
+// changes with any part on screen, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. The text
 // is kept in memory, or its full blocks go to a block file read back through a cache of one to
 // four blocks, or to a file that refuses writes part-way, leaving the rest in memory. After each
 // step the model must hold exactly the bytes appended, and its rows must lie in the text in
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,12 @@ bool IsBlank(char c) {
 }
 
 // A block file in memory that takes a number of writes, then stores part of the next block and
-// refuses it and every later one, as a disk that fills up.
+// refuses it and every later one, as a disk that fills up. Reads that may not wait find their
+// bytes still on the way from the disk now and then.
 class FillingBlockFile final : public BlockFile {
   public:
-    explicit FillingBlockFile(std::uint64_t accepted) : accepted_(accepted) {}
+    FillingBlockFile(std::uint64_t accepted, unsigned laterEvery)
+        : accepted_(accepted), laterEvery_(laterEvery) {}
 
     bool write(std::uint64_t offset, const char* data, std::size_t count) override {
         const std::size_t stored = accepted_ > 0 ? count : count / 3;
@@ -58,10 +61,17 @@ class FillingBlockFile final : public BlockFile {
         std::memcpy(data, bytes_.data() + offset, count);
         return true;
     }
+    Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override {
+        if (++readsWithoutWaiting_ % laterEvery_ == 0)
+            return Fetch::Later;
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+    }
     void clear() override { bytes_.clear(); }
 
   private:
     std::uint64_t accepted_;
+    unsigned laterEvery_;
+    std::uint64_t readsWithoutWaiting_ = 0;
     std::string bytes_;
 };
 
@@ -328,6 +338,13 @@ std::uint64_t PositionFromInput(FuzzedDataProvider& input, std::uint64_t size) {
     return input.ConsumeIntegralInRange<std::uint64_t>(0, size + 3);
 }
 
+// The view's top row when it is not at the end, for a re-wrap to lay out first.
+std::optional<std::uint64_t> ShownFromInput(FuzzedDataProvider& input, std::uint64_t size) {
+    if (input.ConsumeBool())
+        return std::nullopt;
+    return PositionFromInput(input, size);
+}
+
 void FinishRewrap(TextViewModel& model) {
     // Each slice wraps a fixed amount, so a zero budget still makes progress.
     while (!model.continueRewrap(0ms)) {
@@ -343,11 +360,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const unsigned blockShift = input.ConsumeIntegralInRange(1u, 17u);
     const int store = input.ConsumeIntegralInRange(0, 2);
     const auto cacheBlocks = input.ConsumeIntegralInRange(1u, 4u);
+    const auto laterEvery = input.ConsumeIntegralInRange(2u, 5u);
     std::unique_ptr<BlockFile> file;
     if (store == 1)
-        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0});
+        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0}, laterEvery);
     else if (store == 2)
-        file = std::make_unique<FillingBlockFile>(input.ConsumeIntegralInRange(0, 40));
+        file = std::make_unique<FillingBlockFile>(input.ConsumeIntegralInRange(0, 40), laterEvery);
     Harness h(blockShift, std::move(file), cacheBlocks, store == 1);
     h.glyphs = GlyphsFromInput(input);
     h.width = WidthFromInput(input);
@@ -383,11 +401,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         case 3:
             h.width = WidthFromInput(input);
-            h.model.setWidth(h.width);
+            h.model.setWidth(h.width, ShownFromInput(input, h.size()));
             break;
         case 4:
             h.glyphs = GlyphsFromInput(input);
-            h.model.setGlyphs(h.glyphs);
+            h.model.setGlyphs(h.glyphs, ShownFromInput(input, h.size()));
             break;
         case 5:
             h.model.continueRewrap(0ms);

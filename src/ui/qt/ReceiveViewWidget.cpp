@@ -18,6 +18,7 @@
 #include "ui/qt/ReceiveViewGlyphs.h"
 #include "ui/textview/posix/TempBlockFile.h"
 #include "ui/textview/RowMeasure.h"
+#include "ui/textview/ScrollSteps.h"
 
 namespace {
 // Space between the frame and the text, in pixels.
@@ -50,18 +51,15 @@ ReceiveViewWidget::ReceiveViewWidget(QWidget* parent)
 
 void ReceiveViewWidget::appendText(const std::string& cp1251) {
     if (!glyphsMeasured_)
-        measureGlyphs();
+        measureGlyphs(scrollAnchor());
     model_.append(cp1251);
-    updateScrollRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    viewport()->update();
+    scrollToRow(lastTopRow());
 }
 
 void ReceiveViewWidget::clear() {
     model_.clear();
     rewrapTimer_.stop();
-    updateScrollRange();
-    viewport()->update();
+    scrollToRow(0);
 }
 
 std::string ReceiveViewWidget::text() const {
@@ -93,6 +91,7 @@ void ReceiveViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void ReceiveViewWidget::applyFont() {
+    const ScrollAnchor anchor = scrollAnchor();
     drawingFont_ = ViewDrawingFont(font());
     const QFontMetricsF metrics(drawingFont_);
     rowHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
@@ -101,12 +100,11 @@ void ReceiveViewWidget::applyFont() {
     // sets the text font before any text comes.
     glyphsMeasured_ = false;
     if (model_.size() > 0)
-        measureGlyphs();
+        measureGlyphs(anchor);
 }
 
-void ReceiveViewWidget::measureGlyphs() {
-    const ScrollAnchor anchor = scrollAnchor();
-    model_.setGlyphs(MeasureGlyphs(drawingFont_));
+void ReceiveViewWidget::measureGlyphs(const ScrollAnchor& anchor) {
+    model_.setGlyphs(MeasureGlyphs(drawingFont_), anchor.shownFrom());
     glyphsMeasured_ = true;
     restoreScroll(anchor);
 }
@@ -114,19 +112,20 @@ void ReceiveViewWidget::measureGlyphs() {
 void ReceiveViewWidget::applyWidth() {
     const int pixels = std::max(1, viewport()->width() - 2 * kMargin);
     const ScrollAnchor anchor = scrollAnchor();
-    model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel);
+    model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel, anchor.shownFrom());
     restoreScroll(anchor);
 }
 
+// A slice that found its text still on the way from the disk changed nothing to show.
 void ReceiveViewWidget::continueRewrap() {
     const ScrollAnchor anchor = scrollAnchor();
-    model_.continueRewrap(kRewrapSlice);
-    restoreScroll(anchor);
+    const std::uint64_t rows = model_.rowCount();
+    if (model_.continueRewrap(kRewrapSlice) || model_.rowCount() != rows)
+        restoreScroll(anchor);
 }
 
 ReceiveViewWidget::ScrollAnchor ReceiveViewWidget::scrollAnchor() const {
-    const QScrollBar* bar = verticalScrollBar();
-    return {bar->value() >= bar->maximum(), model_.row(topRow()).begin};
+    return {atEnd_, model_.row(topRow()).begin};
 }
 
 // After a re-wrap step: the view stays at the end, or keeps the text that was at its top there.
@@ -135,24 +134,31 @@ void ReceiveViewWidget::restoreScroll(const ScrollAnchor& anchor) {
         rewrapTimer_.start();
     else
         rewrapTimer_.stop();
-    updateScrollRange();
     if (anchor.atEnd)
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        scrollToRow(lastTopRow());
     else
         scrollToRow(model_.rowAt(anchor.topPosition));
-    viewport()->update();
 }
 
-void ReceiveViewWidget::updateScrollRange() {
+std::uint64_t ReceiveViewWidget::lastTopRow() const {
     const std::uint64_t rows = model_.rowCount();
     const std::uint64_t visible = visibleRows();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, ClampToInt(rows > visible ? rows - visible : 0));
-    bar->setPageStep(ClampToInt(visible));
+    return rows > visible ? rows - visible : 0;
 }
 
+// The top row is kept here; the scroll bar shows it in its own steps, and only the user's
+// moves of the bar come back to set it.
 void ReceiveViewWidget::scrollToRow(std::uint64_t row) {
-    verticalScrollBar()->setValue(ClampToInt(row));
+    const std::uint64_t last = lastTopRow();
+    topRow_ = std::min(row, last);
+    atEnd_ = topRow_ == last;
+    QScrollBar* bar = verticalScrollBar();
+    settingScrollBar_ = true;
+    bar->setRange(0, ScrollStepCount(last));
+    bar->setPageStep(ClampToInt(visibleRows()));
+    bar->setValue(ScrollStepOfRow(topRow_, last));
+    settingScrollBar_ = false;
+    viewport()->update();
 }
 
 void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
@@ -165,8 +171,7 @@ void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
 }
 
 std::uint64_t ReceiveViewWidget::topRow() const {
-    return std::min<std::uint64_t>(static_cast<std::uint64_t>(verticalScrollBar()->value()),
-                                   model_.rowCount() - 1);
+    return std::min(topRow_, model_.rowCount() - 1);
 }
 
 std::uint64_t ReceiveViewWidget::visibleRows() const {
@@ -189,6 +194,11 @@ std::uint64_t ReceiveViewWidget::positionAt(const QPoint& point) const {
 }
 
 void ReceiveViewWidget::scrollContentsBy(int, int) {
+    if (!settingScrollBar_) {
+        const std::uint64_t last = lastTopRow();
+        topRow_ = RowOfScrollStep(verticalScrollBar()->value(), last);
+        atEnd_ = topRow_ == last;
+    }
     viewport()->update();
 }
 
@@ -364,10 +374,10 @@ void ReceiveViewWidget::mouseMoveEvent(QMouseEvent* event) {
         return;
     const QPoint point = event->position().toPoint();
     // Dragging past the top or bottom edge scrolls on by a row per move.
-    if (point.y() < 0)
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (point.y() < 0 && topRow_ > 0)
+        scrollToRow(topRow_ - 1);
     else if (point.y() >= viewport()->height())
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        scrollToRow(topRow_ + 1);
     model_.select(model_.selection().anchor, positionAt(point));
     viewport()->update();
 }

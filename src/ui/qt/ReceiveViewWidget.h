@@ -4,6 +4,7 @@
 // the visible rows are painted.
 
 #include <cstdint>
+#include <optional>
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
@@ -52,15 +53,20 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     struct ScrollAnchor {
         bool atEnd = true;
         std::uint64_t topPosition = 0;
+
+        // Where a re-wrap lays out first, the end aside.
+        std::optional<std::uint64_t> shownFrom() const {
+            return atEnd ? std::nullopt : std::optional(topPosition);
+        }
     };
 
     void applyFont();
-    void measureGlyphs();
+    void measureGlyphs(const ScrollAnchor& anchor);
     void applyWidth();
     void continueRewrap();
     ScrollAnchor scrollAnchor() const;
     void restoreScroll(const ScrollAnchor& anchor);
-    void updateScrollRange();
+    std::uint64_t lastTopRow() const;
     void scrollToRow(std::uint64_t row);
     void ensureVisible(std::uint64_t pos);
     std::uint64_t topRow() const;
@@ -78,5 +84,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     int rowHeight_ = 1;
     int ascent_ = 0;
     std::int64_t goalX_ = -1; // column kept by vertical caret moves; -1 when none
+    std::uint64_t topRow_ = 0;
+    bool atEnd_ = true;             // the last rows were shown when the view last scrolled
+    bool settingScrollBar_ = false; // the bar's moves are the view's own, not the user's
     QTimer rewrapTimer_;
 };

@@ -13,6 +13,13 @@ class BlockFile {
     virtual bool write(std::uint64_t offset, const char* data, std::size_t count) = 0;
     // Reads all count bytes at offset; false when they could not all be read.
     virtual bool read(std::uint64_t offset, char* data, std::size_t count) = 0;
+
+    enum class Fetch { Done, Later, Failed };
+    // Reads as read() does if that needs no wait for the disk; otherwise starts fetching the
+    // bytes and, without waiting for them, gives Later.
+    virtual Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) {
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+    }
     // Drops everything written, giving the space back; the next write may try anew.
     virtual void clear() = 0;
 };

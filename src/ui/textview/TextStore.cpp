@@ -115,7 +115,7 @@ std::span<const char> TextStore::spanAt(std::uint64_t pos) const {
     return spanIn(lastData_, pos);
 }
 
-std::span<const char> TextStore::streamAt(std::uint64_t pos) const {
+std::span<const char> TextStore::streamAt(std::uint64_t pos, bool wait) const {
     const std::uint64_t block = pos >> shift_;
     if (const char* bytes = inMemory(block))
         return spanIn(bytes, pos);
@@ -125,7 +125,19 @@ std::span<const char> TextStore::streamAt(std::uint64_t pos) const {
         if (!stream_)
             stream_ = NewBlock(blockSize());
         streamBlock_ = kNoBlock;
-        readBlock(block, stream_.get());
+        if (wait) {
+            readBlock(block, stream_.get());
+        } else {
+            switch (file_->readWithoutWaiting(block << shift_, stream_.get(), blockSize())) {
+            case BlockFile::Fetch::Done:
+                break;
+            case BlockFile::Fetch::Later:
+                return {};
+            case BlockFile::Fetch::Failed:
+                std::memset(stream_.get(), 0, blockSize());
+                break;
+            }
+        }
         streamBlock_ = block;
     }
     return spanIn(stream_.get(), pos);

@@ -41,8 +41,9 @@ class TextStore {
     std::span<const char> spanAt(std::uint64_t pos) const;
     // The same for a pass over the text that reads each block once: a block not at hand is read
     // into a buffer of its own, so the pass does not push the blocks on screen out of the cache.
-    // Valid until the next read.
-    std::span<const char> streamAt(std::uint64_t pos) const;
+    // Valid until the next read. Without wait, a block still on its way from the disk gives an
+    // empty span at once.
+    std::span<const char> streamAt(std::uint64_t pos, bool wait = true) const;
     void copy(std::uint64_t begin, std::uint64_t end, char* out) const;
 
   private:

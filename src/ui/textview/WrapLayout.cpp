@@ -6,65 +6,97 @@ namespace {
 // Bytes wrapped between two looks at the clock.
 constexpr std::uint64_t kStepBytes = 64 * 1024;
 
-// The loop a re-wrap of the whole text spends its time in: the state is kept in locals, and a
-// byte that fits on the row costs a table look-up and a few comparisons. The starts of the rows
-// it closes are added to closed.
+// One byte by the full rules; the starts of the rows it closes are added to closed.
+[[gnu::noinline]] void WrapByte(WrapState& state, unsigned char b, std::uint64_t pos,
+                                const WrapParams& params, std::vector<std::uint64_t>& closed) {
+    const auto closeRow = [&](std::uint64_t next) {
+        closed.push_back(state.openBegin);
+        ++state.rows;
+        state.openBegin = next;
+        state.x = 0;
+        state.breakPos = next;
+    };
+    // Moves the word after the row's last blank, if any, to a new row.
+    const auto breakAtBlank = [&] {
+        if (state.breakPos <= state.openBegin)
+            return false;
+        // A word has no tabs, so its bytes keep their widths.
+        const std::int64_t wordX = state.x - state.breakX;
+        closeRow(state.breakPos);
+        state.x = wordX;
+        return true;
+    };
+    if (b == '\r' || b == '\n') {
+        if (b == '\n' && state.afterCr && pos == state.openBegin)
+            state.openBegin = pos + 1; // the LF of a CR LF joins the CR's row
+        else
+            closeRow(pos + 1);
+        state.afterCr = b == '\r';
+        return;
+    }
+    state.afterCr = false;
+    if (b == ' ' || b == '\t') {
+        // Blanks may pass the width; only the byte limit breaks before one.
+        if (pos - state.openBegin >= WrapLayout::kMaxRowBytes && !breakAtBlank())
+            closeRow(pos);
+        state.x += AdvanceAt(params.glyphs, b, state.x);
+        state.breakPos = pos + 1;
+        state.breakX = state.x;
+        return;
+    }
+    const std::int64_t advance = params.glyphs.advance[b];
+    const auto overflows = [&] {
+        return (state.x + advance > params.width && pos > state.openBegin) ||
+               pos - state.openBegin >= WrapLayout::kMaxRowBytes;
+    };
+    if (overflows() && (!breakAtBlank() || overflows()))
+        closeRow(pos); // no blank to break at, or a word wider than the row
+    state.x += advance;
+}
+
+// The loop a re-wrap of the whole text spends its time in. A byte that fits on the row, and a
+// space that does not end it, cost a table look-up and a few comparisons on values held in
+// registers; any other byte goes to WrapByte. The starts of the rows closed are added to closed.
 void WrapBytes(WrapState& state, const unsigned char* bytes, std::uint64_t base,
                std::uint64_t count, const WrapParams& params, std::vector<std::uint64_t>& closed) {
+    const std::int32_t* advance = params.glyphs.advance.data();
     const std::int64_t width = params.width;
+    const std::int64_t spaceAdvance = advance[static_cast<unsigned char>(' ')];
+    // The state in locals, so that they stay in registers; it goes back to memory only around
+    // WrapByte.
     std::int64_t x = state.x;
     std::uint64_t open = state.openBegin;
     std::uint64_t breakPos = state.breakPos;
     std::int64_t breakX = state.breakX;
     bool afterCr = state.afterCr;
     std::uint64_t rows = state.rows;
-    const auto closeRow = [&](std::uint64_t next) {
-        closed.push_back(open);
-        ++rows;
-        open = next;
-        x = 0;
-        breakPos = next;
-    };
-    // Moves the word after the row's last blank, if any, to a new row.
-    const auto breakAtBlank = [&] {
-        if (breakPos <= open)
-            return false;
-        const std::int64_t wordX = x - breakX; // a word has no tabs, so its bytes keep their widths
-        closeRow(breakPos);
-        x = wordX;
-        return true;
-    };
+    std::uint64_t limit = open + WrapLayout::kMaxRowBytes; // where the row must end
     for (std::uint64_t i = 0; i < count; ++i) {
         const unsigned char b = bytes[i];
         const std::uint64_t pos = base + i;
-        if (b <= ' ') {
-            if (b == '\r' || b == '\n') {
-                if (b == '\n' && afterCr && pos == open)
-                    open = pos + 1; // the LF of a CR LF joins the CR's row
-                else
-                    closeRow(pos + 1);
-                afterCr = b == '\r';
-                continue;
-            }
-            if (b == ' ' || b == '\t') {
-                // Blanks may pass the width; only the byte limit breaks before one.
-                if (pos - open >= WrapLayout::kMaxRowBytes && !breakAtBlank())
-                    closeRow(pos);
-                x += AdvanceAt(params.glyphs, b, x);
-                breakPos = pos + 1;
-                breakX = x;
+        if (b > ' ') {
+            const std::int64_t next = x + advance[b];
+            if ((next <= width || pos == open) && pos < limit) {
+                x = next;
                 afterCr = false;
                 continue;
             }
+        } else if (b == ' ' && pos < limit) {
+            x += spaceAdvance;
+            breakPos = pos + 1;
+            breakX = x;
+            afterCr = false;
+            continue;
         }
-        const std::int64_t advance = params.glyphs.advance[b];
-        const auto overflows = [&] {
-            return (x + advance > width && pos > open) || pos - open >= WrapLayout::kMaxRowBytes;
-        };
-        if (overflows() && (!breakAtBlank() || overflows()))
-            closeRow(pos); // no blank to break at, or a word wider than the row
-        x += advance;
-        afterCr = false;
+        WrapState slow{rows, open, breakPos, x, breakX, afterCr};
+        WrapByte(slow, b, pos, params, closed);
+        x = slow.x;
+        open = slow.openBegin;
+        breakPos = slow.breakPos;
+        breakX = slow.breakX;
+        afterCr = slow.afterCr;
+        rows = slow.rows;
+        limit = open + WrapLayout::kMaxRowBytes;
     }
     state = {rows, open, breakPos, x, breakX, afterCr};
 }
@@ -84,8 +116,9 @@ void WrapLayout::wrap(const TextStore& text, const WrapParams& params, std::uint
 bool WrapLayout::wrapUntil(const TextStore& text, const WrapParams& params, std::uint64_t stop,
                            std::chrono::steady_clock::time_point deadline) {
     while (end_ < stop) {
+        const std::uint64_t from = end_;
         wrapFrom(text, params, std::min(stop, end_ + kStepBytes), true);
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (end_ == from || std::chrono::steady_clock::now() >= deadline)
             break;
     }
     return end_ >= stop;
@@ -95,7 +128,10 @@ void WrapLayout::wrapFrom(const TextStore& text, const WrapParams& params, std::
                           bool streaming) {
     const std::uint64_t mask = (std::uint64_t{1} << shift_) - 1;
     while (end_ < stop) {
-        const std::span<const char> span = streaming ? text.streamAt(end_) : text.spanAt(end_);
+        const std::span<const char> span =
+            streaming ? text.streamAt(end_, false) : text.spanAt(end_);
+        if (span.empty())
+            return; // on its way from the disk
         const std::uint64_t count = std::min<std::uint64_t>(span.size(), stop - end_);
         WrapBytes(state_, reinterpret_cast<const unsigned char*>(span.data()), end_, count, params,
                   recent_);

@@ -43,8 +43,9 @@ class WrapLayout {
 
     // Wraps the bytes from end() up to stop.
     void wrap(const TextStore& text, const WrapParams& params, std::uint64_t stop);
-    // The same in steps, giving up after the deadline; true when it reached stop. Meant for a
-    // pass over much text, which it reads without pushing other blocks out of the cache.
+    // The same in steps, giving up after the deadline, or before it when the next bytes are still
+    // on their way from the disk; true when it reached stop. Meant for a pass over much text,
+    // which it reads without pushing other blocks out of the cache.
     bool wrapUntil(const TextStore& text, const WrapParams& params, std::uint64_t stop,
                    std::chrono::steady_clock::time_point deadline);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TextViewTestSupport.h"
+#include "ui/textview/ScrollSteps.h"
 
 #ifndef _WIN32
 #include "ui/textview/posix/TempBlockFile.h"
@@ -164,14 +165,44 @@ TEST_P(TextViewStores, ARewrapStartsTheEndAtALineStartWhenOneIsNear) {
     EXPECT_EQ(Rows(model), final);
 }
 
+TEST_P(TextViewStores, ARewrapLaysOutThePartOnScreenFirst) {
+    std::string text;
+    for (int line = 0; text.size() < 1500000; ++line)
+        text += "line " + std::to_string(line) + " of some text\r\n";
+    const std::uint64_t shown = text.find("line 30000 ");
+    TextViewModel model = ModelWith(GetParam());
+    SetColumns(model, 40);
+    model.append(text);
+    model.setWidth(70, shown);
+    ASSERT_TRUE(model.rewrapping());
+    TextViewModel fresh;
+    SetColumns(fresh, 7);
+    fresh.append(text);
+    // From a line start the rows on screen and after them are already the final ones.
+    const std::uint64_t row = model.rowAt(shown);
+    const std::uint64_t freshRow = fresh.rowAt(shown);
+    EXPECT_EQ(model.row(row).begin, shown);
+    for (std::uint64_t i = 0; i < 100; ++i) {
+        EXPECT_EQ(model.row(row + i).begin, fresh.row(freshRow + i).begin) << i;
+        EXPECT_EQ(model.row(row + i).end, fresh.row(freshRow + i).end) << i;
+    }
+    // So are the end's.
+    EXPECT_EQ(model.row(model.rowCount() - 1).begin, fresh.row(fresh.rowCount() - 1).begin);
+    FinishRewrap(model);
+    EXPECT_EQ(Rows(model), Rows(fresh));
+}
+
 TEST_P(TextViewStores, RowsDuringARewrapCoverTheirBytesInOrder) {
-    const std::string text = HexText(300000);
+    const std::string text = HexText(600000);
     TextViewModel model = ModelWith(GetParam());
     SetColumns(model, 20);
     model.append(text);
-    model.setWidth(110);
-    model.continueRewrap(0ms); // one slice
+    model.setWidth(110, text.size() / 2); // the middle on screen
+    model.continueRewrap(0ms);            // one slice
     ASSERT_TRUE(model.rewrapping());
+    const std::uint64_t middle = model.rowAt(text.size() / 2);
+    EXPECT_LE(model.row(middle).begin, text.size() / 2);
+    EXPECT_GT(model.row(middle).end, text.size() / 2);
     std::uint64_t previousEnd = 0;
     for (std::uint64_t row = 0; row < model.rowCount(); ++row) {
         const RowSpan span = model.row(row);
@@ -192,6 +223,37 @@ TEST_P(TextViewStores, ClearStopsARewrap) {
     model.clear();
     EXPECT_FALSE(model.rewrapping());
     EXPECT_EQ(model.rowCount(), 1u);
+}
+
+// A view may hold more rows than a scroll bar has steps; the steps then spread over them and
+// still reach both ends exactly.
+TEST(ScrollSteps, OneStepARowUpToTheLimitThenSpread) {
+    const std::uint64_t many = std::uint64_t{6} << 32; // six times the limit, past 32 bits
+    const struct {
+        std::uint64_t lastTop;
+        std::int32_t steps;
+    } rows[] = {{0, 0},
+                {1, 1},
+                {1000, 1000},
+                {kMaxScrollSteps, kMaxScrollSteps},
+                {std::uint64_t{kMaxScrollSteps} + 1, kMaxScrollSteps},
+                {many, kMaxScrollSteps}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScrollStepCount(row.lastTop), row.steps) << row.lastTop;
+        EXPECT_EQ(ScrollStepOfRow(0, row.lastTop), 0) << row.lastTop;
+        EXPECT_EQ(ScrollStepOfRow(row.lastTop, row.lastTop), row.steps) << row.lastTop;
+        EXPECT_EQ(ScrollStepOfRow(row.lastTop + 5, row.lastTop), row.steps) << row.lastTop;
+        EXPECT_EQ(RowOfScrollStep(0, row.lastTop), 0u) << row.lastTop;
+        EXPECT_EQ(RowOfScrollStep(row.steps, row.lastTop), row.lastTop) << row.lastTop;
+    }
+    EXPECT_EQ(ScrollStepOfRow(700, 1000), 700);
+    EXPECT_EQ(RowOfScrollStep(700, 1000), 700u);
+    // Past the limit a step stands for several rows; the middle step is the middle row.
+    EXPECT_EQ(ScrollStepOfRow(many / 2, many), kMaxScrollSteps / 2);
+    EXPECT_EQ(RowOfScrollStep(kMaxScrollSteps / 2, many), many / 2);
+    EXPECT_EQ(RowOfScrollStep(1, many), 24u);
+    EXPECT_EQ(ScrollStepOfRow(23, many), 0);
+    EXPECT_EQ(ScrollStepOfRow(24, many), 1);
 }
 
 #ifndef _WIN32

@@ -16,7 +16,8 @@
 #endif
 
 // A block file kept in memory, as a disk holds it. It takes `accepted` writes; the next one stores
-// only half its bytes and fails, as on a disk that fills up, and so do all after it.
+// only half its bytes and fails, as on a disk that fills up, and so do all after it. Every other
+// read that may not wait finds its bytes still on the way.
 class MemoryBlockFile final : public BlockFile {
   public:
     explicit MemoryBlockFile(std::uint64_t accepted = ~std::uint64_t{0}) : accepted_(accepted) {}
@@ -36,12 +37,18 @@ class MemoryBlockFile final : public BlockFile {
         std::memcpy(data, bytes_.data() + offset, count);
         return true;
     }
+    Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override {
+        if (++readsWithoutWaiting_ % 2 == 1)
+            return Fetch::Later;
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+    }
     void clear() override { bytes_.clear(); }
 
     std::uint64_t size() const { return bytes_.size(); }
 
   private:
     std::uint64_t accepted_;
+    std::uint64_t readsWithoutWaiting_ = 0;
     std::string bytes_;
 };
 

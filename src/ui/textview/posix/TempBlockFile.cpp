@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
@@ -43,6 +44,31 @@ bool TempBlockFile::read(std::uint64_t offset, char* data, std::size_t count) {
         offset += static_cast<std::uint64_t>(got);
     }
     return true;
+}
+
+// What a pass reading on from offset will want soon; asking for it early lets the disk work
+// while the pass works on what it has.
+constexpr std::uint64_t kFetchAhead = 4 << 20;
+
+BlockFile::Fetch TempBlockFile::readWithoutWaiting(std::uint64_t offset, char* data,
+                                                   std::size_t count) {
+    if (fd_ < 0)
+        return Fetch::Failed;
+    iovec part{data, count};
+    const ssize_t got = preadv2(fd_, &part, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    if (got == static_cast<ssize_t>(count)) {
+        // On passing a stretch's start, ask for the stretch after it, so that one is always on
+        // its way.
+        const std::uint64_t end = offset + count;
+        if (end % kFetchAhead < count)
+            posix_fadvise(fd_, static_cast<off_t>(end - end % kFetchAhead + kFetchAhead),
+                          kFetchAhead, POSIX_FADV_WILLNEED);
+        return Fetch::Done;
+    }
+    if (got < 0 && errno != EAGAIN && errno != EINTR)
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed; // no RWF_NOWAIT here
+    posix_fadvise(fd_, static_cast<off_t>(offset), 2 * kFetchAhead, POSIX_FADV_WILLNEED);
+    return Fetch::Later;
 }
 
 void TempBlockFile::clear() {

@@ -16,6 +16,7 @@ class TempBlockFile final : public BlockFile {
 
     bool write(std::uint64_t offset, const char* data, std::size_t count) override;
     bool read(std::uint64_t offset, char* data, std::size_t count) override;
+    Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override;
     void clear() override;
 
   private:
