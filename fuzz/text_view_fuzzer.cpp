@@ -1,7 +1,8 @@
 // The receive view's text model driven by the input: appends of any bytes, width and glyph
-// changes with any part on screen, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. The text
-// is kept in memory, or its full blocks go to a block file read back through a cache of one to
-// four blocks, or to a file that refuses writes part-way, leaving the rest in memory. After each
+// changes with any part on screen, re-wrap slices, clearing, selections, hit tests, word picks
+// and caret moves. The text is kept in memory, or its full blocks go to a block file read back
+// through a cache of one to four blocks, or to a file that refuses writes part-way, leaving the
+// rest in memory; now and then the file's bytes are still on their way from the disk. After each
 // step the model must hold exactly the bytes appended, and its rows must lie in the text in
 // order, keep within the width and break only where the wrap rules allow.
 
