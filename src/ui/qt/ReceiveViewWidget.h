@@ -1,7 +1,8 @@
 #pragma once
 // ReceiveView: the read-only, word-wrapped view of received text. The text lives in a
-// TextViewModel, so an append costs the same however much text the view already holds; only
-// the visible rows are painted.
+// TextViewModel whose full blocks go to an unnamed temporary file in the current directory, so
+// an append costs the same and memory stays the same however much text the view already holds;
+// only the visible rows are painted.
 
 #include <cstdint>
 #include <optional>
