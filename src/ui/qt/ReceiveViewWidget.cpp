@@ -54,12 +54,14 @@ void ReceiveViewWidget::appendText(const std::string& cp1251) {
         measureGlyphs(scrollAnchor());
     model_.append(cp1251);
     scrollToRow(lastTopRow());
+    viewport()->update();
 }
 
 void ReceiveViewWidget::clear() {
     model_.clear();
     rewrapTimer_.stop();
     scrollToRow(0);
+    viewport()->update();
 }
 
 std::string ReceiveViewWidget::text() const {
@@ -107,6 +109,7 @@ void ReceiveViewWidget::measureGlyphs(const ScrollAnchor& anchor) {
     model_.setGlyphs(MeasureGlyphs(drawingFont_), anchor.shownFrom());
     glyphsMeasured_ = true;
     restoreScroll(anchor);
+    viewport()->update();
 }
 
 void ReceiveViewWidget::applyWidth() {
@@ -114,14 +117,28 @@ void ReceiveViewWidget::applyWidth() {
     const ScrollAnchor anchor = scrollAnchor();
     model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel, anchor.shownFrom());
     restoreScroll(anchor);
+    viewport()->update();
 }
 
-// A slice that found its text still on the way from the disk changed nothing to show.
+// A slice that found its text still on the way from the disk changed nothing. Mostly a slice
+// changes only the rows above the screen: the rows on screen then span the same text as
+// before, and only the scroll bar needs drawing again.
 void ReceiveViewWidget::continueRewrap() {
     const ScrollAnchor anchor = scrollAnchor();
     const std::uint64_t rows = model_.rowCount();
-    if (model_.continueRewrap(kRewrapSlice) || model_.rowCount() != rows)
-        restoreScroll(anchor);
+    const RowSpan shown = shownText();
+    const bool done = model_.continueRewrap(kRewrapSlice);
+    if (!done && model_.rowCount() == rows)
+        return;
+    restoreScroll(anchor);
+    const RowSpan nowShown = shownText();
+    if (done || nowShown.begin != shown.begin || nowShown.end != shown.end)
+        viewport()->update();
+}
+
+RowSpan ReceiveViewWidget::shownText() const {
+    const std::uint64_t last = std::min(model_.rowCount(), topRow() + visibleRows() + 1) - 1;
+    return {model_.row(topRow()).begin, model_.row(last).end};
 }
 
 ReceiveViewWidget::ScrollAnchor ReceiveViewWidget::scrollAnchor() const {
@@ -158,7 +175,6 @@ void ReceiveViewWidget::scrollToRow(std::uint64_t row) {
     bar->setPageStep(ClampToInt(visibleRows()));
     bar->setValue(ScrollStepOfRow(topRow_, last));
     settingScrollBar_ = false;
-    viewport()->update();
 }
 
 void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
@@ -194,11 +210,11 @@ std::uint64_t ReceiveViewWidget::positionAt(const QPoint& point) const {
 }
 
 void ReceiveViewWidget::scrollContentsBy(int, int) {
-    if (!settingScrollBar_) {
-        const std::uint64_t last = lastTopRow();
-        topRow_ = RowOfScrollStep(verticalScrollBar()->value(), last);
-        atEnd_ = topRow_ == last;
-    }
+    if (settingScrollBar_)
+        return;
+    const std::uint64_t last = lastTopRow();
+    topRow_ = RowOfScrollStep(verticalScrollBar()->value(), last);
+    atEnd_ = topRow_ == last;
     viewport()->update();
 }
 

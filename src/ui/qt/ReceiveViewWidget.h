@@ -67,6 +67,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void continueRewrap();
     ScrollAnchor scrollAnchor() const;
     void restoreScroll(const ScrollAnchor& anchor);
+    // From the start of the top row to the end of the last row on screen.
+    RowSpan shownText() const;
     std::uint64_t lastTopRow() const;
     void scrollToRow(std::uint64_t row);
     void ensureVisible(std::uint64_t pos);

@@ -181,6 +181,26 @@ TEST_F(ReceiveViewTest, FontChangeRewraps) {
     }
 }
 
+TEST_F(ReceiveViewTest, AResizeAwayFromTheEndKeepsTheTextOnScreenThroughTheRewrap) {
+    view.appendText(HexText(400000)); // enough for a re-wrap in slices
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const std::uint64_t topText = view.model().row(bar->value()).begin;
+    const auto showsTopText = [&] {
+        const RowSpan top = view.model().row(bar->value());
+        return top.begin <= topText && topText < top.end;
+    };
+    view.resize(view.width() + 57, view.height());
+    ASSERT_TRUE(view.model().rewrapping());
+    EXPECT_TRUE(showsTopText()); // laid out at once
+    while (view.model().rewrapping()) {
+        QApplication::processEvents();
+        ASSERT_TRUE(showsTopText());
+    }
+    EXPECT_TRUE(showsTopText());
+    EXPECT_LT(bar->value(), bar->maximum());
+}
+
 TEST_F(ReceiveViewTest, TextAfterAFontChangeOnAnEmptyViewIsMeasuredInTheNewFont) {
     view.appendText("0");
     const std::int32_t small = view.model().glyphs().advance['0'];
