@@ -68,9 +68,11 @@ void WrapBytes(WrapState& state, const unsigned char* bytes, std::uint64_t base,
     std::uint64_t open = state.openBegin;
     std::uint64_t breakPos = state.breakPos;
     std::int64_t breakX = state.breakX;
-    bool afterCr = state.afterCr;
     std::uint64_t rows = state.rows;
-    std::uint64_t limit = open + WrapLayout::kMaxRowBytes; // where the row must end
+    // Only WrapByte looks at whether the byte before was a CR, and only bytes that go there can
+    // be one; so a byte handled here clears it just by being handled.
+    std::uint64_t crEnd = state.afterCr ? base : ~std::uint64_t{0}; // just after the last CR
+    std::uint64_t limit = open + WrapLayout::kMaxRowBytes;          // where the row must end
     for (std::uint64_t i = 0; i < count; ++i) {
         const unsigned char b = bytes[i];
         const std::uint64_t pos = base + i;
@@ -78,27 +80,26 @@ void WrapBytes(WrapState& state, const unsigned char* bytes, std::uint64_t base,
             const std::int64_t next = x + advance[b];
             if ((next <= width || pos == open) && pos < limit) {
                 x = next;
-                afterCr = false;
                 continue;
             }
         } else if (b == ' ' && pos < limit) {
             x += spaceAdvance;
             breakPos = pos + 1;
             breakX = x;
-            afterCr = false;
             continue;
         }
-        WrapState slow{rows, open, breakPos, x, breakX, afterCr};
+        WrapState slow{rows, open, breakPos, x, breakX, pos == crEnd};
         WrapByte(slow, b, pos, params, closed);
         x = slow.x;
         open = slow.openBegin;
         breakPos = slow.breakPos;
         breakX = slow.breakX;
-        afterCr = slow.afterCr;
         rows = slow.rows;
+        if (slow.afterCr)
+            crEnd = pos + 1;
         limit = open + WrapLayout::kMaxRowBytes;
     }
-    state = {rows, open, breakPos, x, breakX, afterCr};
+    state = {rows, open, breakPos, x, breakX, base + count == crEnd};
 }
 } // namespace
 
