@@ -40,21 +40,25 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// A block file in memory that takes a number of writes, then stores part of the next block and
-// refuses it and every later one, as a disk that fills up. Reads that may not wait find their
-// bytes still on the way from the disk now and then.
+// A block file in memory that takes a number of writes, then stores part of each of the next
+// ones and refuses them, as a disk that fills up, and then takes writes again, as a disk that
+// some other program has made room on. Reads that may not wait find their bytes still on the
+// way from the disk now and then.
 class FillingBlockFile final : public BlockFile {
   public:
-    FillingBlockFile(std::uint64_t accepted, unsigned laterEvery)
-        : accepted_(accepted), laterEvery_(laterEvery) {}
+    FillingBlockFile(std::uint64_t accepted, std::uint64_t refused, unsigned laterEvery)
+        : accepted_(accepted), refused_(refused), laterEvery_(laterEvery) {}
 
     bool write(std::uint64_t offset, const char* data, std::size_t count) override {
-        const std::size_t stored = accepted_ > 0 ? count : count / 3;
+        const bool refuse = accepted_ == 0 && refused_ > 0;
+        const std::size_t stored = refuse ? count / 3 : count;
         bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
         std::memcpy(bytes_.data() + offset, data, stored);
-        if (accepted_ == 0)
+        if (refuse) {
+            --refused_;
             return false;
-        --accepted_;
+        }
+        accepted_ -= accepted_ > 0;
         return true;
     }
     bool read(std::uint64_t offset, char* data, std::size_t count) override {
@@ -71,6 +75,7 @@ class FillingBlockFile final : public BlockFile {
 
   private:
     std::uint64_t accepted_;
+    std::uint64_t refused_;
     unsigned laterEvery_;
     std::uint64_t readsWithoutWaiting_ = 0;
     std::string bytes_;
@@ -364,9 +369,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto laterEvery = input.ConsumeIntegralInRange(2u, 5u);
     std::unique_ptr<BlockFile> file;
     if (store == 1)
-        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0}, laterEvery);
+        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0}, 0, laterEvery);
     else if (store == 2)
-        file = std::make_unique<FillingBlockFile>(input.ConsumeIntegralInRange(0, 40), laterEvery);
+        file = std::make_unique<FillingBlockFile>(
+            input.ConsumeIntegralInRange(0, 40), input.ConsumeIntegralInRange(1, 1000), laterEvery);
     Harness h(blockShift, std::move(file), cacheBlocks, store == 1);
     h.glyphs = GlyphsFromInput(input);
     h.width = WidthFromInput(input);
