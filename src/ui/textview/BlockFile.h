@@ -17,9 +17,7 @@ class BlockFile {
     enum class Fetch { Done, Later, Failed };
     // Reads as read() does if that needs no wait for the disk; otherwise starts fetching the
     // bytes and, without waiting for them, gives Later.
-    virtual Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) {
-        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
-    }
+    virtual Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) = 0;
     // Drops everything written, giving the space back; the next write may try anew.
     virtual void clear() = 0;
 };

@@ -260,7 +260,7 @@ TEST(ScrollSteps, OneStepARowUpToTheLimitThenSpread) {
 // The Linux view's store: an unnamed file in the given directory, gone once closed; a directory
 // that cannot hold one leaves the text in memory.
 TEST(TextViewModel, FullBlocksGoToAnUnnamedFileWhereTheDirectoryTakesOne) {
-    const std::string text = HexText(100000);
+    const std::string text = HexText(200000); // enough for a re-wrap in slices
     for (const char* directory : {".", "/proc/self", "no such directory"}) {
         const bool takesOne = directory == std::string(".");
         TextViewModel model(12, std::make_unique<TempBlockFile>(directory));
@@ -273,6 +273,13 @@ TEST(TextViewModel, FullBlocksGoToAnUnnamedFileWhereTheDirectoryTakesOne) {
         TextViewModel fresh;
         SetColumns(fresh, 31);
         fresh.append(text);
+        EXPECT_EQ(Rows(model), Rows(fresh)) << directory;
+        // A re-wrap reads the file on without waiting for the disk.
+        model.setWidth(230);
+        ASSERT_TRUE(model.rewrapping()) << directory;
+        FinishRewrap(model);
+        fresh.setWidth(230);
+        FinishRewrap(fresh);
         EXPECT_EQ(Rows(model), Rows(fresh)) << directory;
         model.clear();
         EXPECT_EQ(UnnamedFilesOpen(), before) << directory;

@@ -4,6 +4,13 @@
 #include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
+#include <utility>
+
+namespace {
+// What a pass reading on will want soon; asking for it early lets the disk work while the pass
+// works on what it has.
+constexpr std::uint64_t kFetchAhead = 4 << 20;
+} // namespace
 
 TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
 
@@ -46,10 +53,6 @@ bool TempBlockFile::read(std::uint64_t offset, char* data, std::size_t count) {
     return true;
 }
 
-// What a pass reading on from offset will want soon; asking for it early lets the disk work
-// while the pass works on what it has.
-constexpr std::uint64_t kFetchAhead = 4 << 20;
-
 BlockFile::Fetch TempBlockFile::readWithoutWaiting(std::uint64_t offset, char* data,
                                                    std::size_t count) {
     if (fd_ < 0)
@@ -65,10 +68,13 @@ BlockFile::Fetch TempBlockFile::readWithoutWaiting(std::uint64_t offset, char* d
                           kFetchAhead, POSIX_FADV_WILLNEED);
         return Fetch::Done;
     }
-    if (got < 0 && errno != EAGAIN && errno != EINTR)
-        return read(offset, data, count) ? Fetch::Done : Fetch::Failed; // no RWF_NOWAIT here
-    posix_fadvise(fd_, static_cast<off_t>(offset), 2 * kFetchAhead, POSIX_FADV_WILLNEED);
-    return Fetch::Later;
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+        posix_fadvise(fd_, static_cast<off_t>(offset), 2 * kFetchAhead, POSIX_FADV_WILLNEED);
+        return Fetch::Later;
+    }
+    // Part of the bytes at hand (the rest is on its way already), a kernel without RWF_NOWAIT,
+    // or a failure, which the plain read reports.
+    return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
 }
 
 void TempBlockFile::clear() {
