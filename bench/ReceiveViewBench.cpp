@@ -1,33 +1,43 @@
 // The receive view against QPlainTextEdit: appending one 40 ms tick of hexadecimal text (one
 // endless paragraph) at growing text sizes with the window shown, resident memory per
-// character, and the re-wrap after a width change.
+// character, and the re-wrap after a width change. With --10GiB instead: the view filled with
+// 10 GiB, most of it in its file on disk: anonymous memory, appending, jumping to the top, the
+// middle and the end with the file's pages dropped from the page cache, and a full re-wrap.
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <memory>
 #include <QApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QWidget>
 #include <string>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
 #include "ui/Cp1251.h"
 #include "ui/qt/ReceiveViewWidget.h"
+#include "ui/qt/TextFont.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 constexpr std::size_t kGiB = std::size_t{1} << 30;
+constexpr std::size_t kDiskTextSize = 10 * kGiB;
 constexpr std::size_t kTickChars = 12000; // 4000 bytes received in one tick at 1048576 baud
 // The receive view's place in the program's window at its default size.
 constexpr int kViewWidth = 288;
@@ -46,6 +56,45 @@ std::size_t ResidentBytes() {
         std::fclose(statm);
     }
     return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The process's anonymous resident memory (RssAnon): its own data, without files' pages.
+std::size_t AnonymousResidentBytes() {
+    std::size_t kib = 0;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "RssAnon: %zu kB", &kib) == 1)
+                break;
+        std::fclose(status);
+    }
+    return kib * 1024;
+}
+
+// Free space for the view's file, which goes to the current directory.
+std::uint64_t FreeDiskBytes() {
+    struct statvfs disk {};
+    if (statvfs(".", &disk) != 0)
+        return 0;
+    return std::uint64_t{disk.f_bavail} * disk.f_frsize;
+}
+
+// Writes back and drops from the page cache the pages of every regular file the process holds
+// open (the view's file among them), so that the view's next reads go to the disk.
+void DropFilePages() {
+    DIR* fds = opendir("/proc/self/fd");
+    if (!fds)
+        return;
+    while (const dirent* entry = readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        struct stat file {};
+        if (entry->d_name[0] == '.' || fd == dirfd(fds) || fstat(fd, &file) != 0 ||
+            !S_ISREG(file.st_mode))
+            continue;
+        fdatasync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    }
+    closedir(fds);
 }
 
 // Hexadecimal groups "00 01 02 ... FF 00 ..." as the receive pump shows them.
@@ -85,7 +134,7 @@ template <typename View> struct ShownView {
 ShownView<ReceiveViewWidget>& SharedReceiveView() {
     static ShownView<ReceiveViewWidget>* shown = [] {
         auto* created = new ShownView<ReceiveViewWidget>;
-        created->view->setTextFont(DefaultTextFont(), QColor());
+        SetTextFontAndColor(created->view, DefaultTextFont(), QColor());
         return created;
     }();
     return *shown;
@@ -209,6 +258,160 @@ void ReceiveViewRewrap(benchmark::State& state, std::size_t preload) {
     state.counters["text_MiB"] = double(view.model().size()) / kMiB;
 }
 
+// ---- 10 GiB ----
+
+// Processor time the host of a virtual machine took from it, all processors together.
+double StolenSeconds() {
+    unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0,
+                       steal = 0;
+    if (FILE* stat = std::fopen("/proc/stat", "r")) {
+        if (std::fscanf(stat, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &user, &nice, &system,
+                        &idle, &iowait, &irq, &softirq, &steal) != 8)
+            steal = 0;
+        std::fclose(stat);
+    }
+    return double(steal) / double(sysconf(_SC_CLK_TCK));
+}
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Anonymous memory: the view holding 10 GiB against the same view empty.
+void ReceiveViewDiskFill(benchmark::State& state, std::size_t chars) {
+    ReceiveViewWidget& view = *SharedReceiveView().view;
+    view.clear();
+    QApplication::processEvents();
+    const std::size_t emptyAnonymous = AnonymousResidentBytes();
+    const Clock::time_point start = Clock::now();
+    for (auto _ : state)
+        FillTo(view, chars);
+    state.counters["fill_s"] = Seconds(Clock::now() - start);
+    state.counters["text_GiB"] = double(view.model().size()) / kGiB;
+    state.counters["in_file_GiB"] =
+        double(view.model().bytes().blocksInFile() << view.model().bytes().blockShift()) / kGiB;
+    state.counters["anon_above_empty_MiB"] =
+        (double(AnonymousResidentBytes()) - double(emptyAnonymous)) / kMiB;
+}
+
+// One jump of the scroll bar and the paint it causes, the file's pages dropped first.
+double JumpAndPaintMs(ReceiveViewWidget& view, int value) {
+    DropFilePages();
+    const Clock::time_point start = Clock::now();
+    view.verticalScrollBar()->setValue(value);
+    view.viewport()->repaint();
+    return Milliseconds(Clock::now() - start);
+}
+
+// Each iteration jumps to the top, somewhere else in the middle each time, and the end; the
+// counters are the slowest of each, the time the sum of the three.
+void ReceiveViewDiskJumps(benchmark::State& state, std::size_t chars) {
+    ReceiveViewWidget& view = *SharedReceiveView().view;
+    FillTo(view, chars);
+    QScrollBar* bar = view.verticalScrollBar();
+    double top = 0;
+    double middle = 0;
+    double end = 0;
+    int iteration = 0;
+    for (auto _ : state) {
+        const double topMs = JumpAndPaintMs(view, 0);
+        const int offset = bar->maximum() / 20 * iteration++;
+        const double middleMs = JumpAndPaintMs(view, bar->maximum() / 3 + offset);
+        const double endMs = JumpAndPaintMs(view, bar->maximum());
+        top = std::max(top, topMs);
+        middle = std::max(middle, middleMs);
+        end = std::max(end, endMs);
+        state.SetIterationTime((topMs + middleMs + endMs) / 1000);
+    }
+    state.counters["top_ms"] = top;
+    state.counters["middle_ms"] = middle;
+    state.counters["end_ms"] = end;
+}
+
+// The rows on screen are laid out for the view's width: each follows the one before and ends
+// where the next starts, and its bytes fit the width, blanks at its end aside, unless it holds
+// a single byte; the last one ends at the end of the text.
+bool VisibleRowsRight(const ReceiveViewWidget& view, int rowsShown) {
+    const TextViewModel& model = view.model();
+    const GlyphAdvances& glyphs = model.glyphs();
+    const auto top = static_cast<std::uint64_t>(view.verticalScrollBar()->value());
+    const std::uint64_t end = std::min(model.rowCount(), top + rowsShown);
+    for (std::uint64_t row = top; row < end; ++row) {
+        const RowSpan span = model.row(row);
+        if (row + 1 < model.rowCount() ? model.row(row + 1).begin != span.end
+                                       : span.end != model.size())
+            return false;
+        const std::string bytes = model.text(span.begin, span.end);
+        const std::size_t shown = bytes.find_last_not_of(" \t\r\n") + 1;
+        std::int64_t width = 0;
+        for (std::size_t i = 0; i < shown; ++i)
+            width += AdvanceAt(glyphs, static_cast<unsigned char>(bytes[i]), width);
+        if (width > model.width() && shown > 1)
+            return false;
+    }
+    return true;
+}
+
+// A width change on 10 GiB with the file's pages dropped, then the event loop until the re-wrap
+// is complete, a key (select all) posted at its start: the first time with the view at the end,
+// the second with it in the middle. rows_right_ms is when the rows on screen were first right
+// for the new width (in the middle: still starting with the text that was at the top),
+// input_ms when the key was answered, p99_pass_ms and worst_pass_ms how long the loop was busy
+// at a stretch. stolen_s is the time the virtual machine's host kept its processors from it
+// meanwhile (all processors together), which makes passes longer than the work they did.
+void ReceiveViewDiskRewrap(benchmark::State& state, std::size_t chars) {
+    ReceiveViewWidget& view = *SharedReceiveView().view;
+    FillTo(view, chars);
+    QScrollBar* bar = view.verticalScrollBar();
+    const int rowsShown = kViewHeight / QFontMetrics(view.font()).lineSpacing() + 1;
+    int iteration = 0;
+    std::vector<double> passes;
+    double input[2] = {};
+    double rowsRight[2] = {};
+    const double stealStart = StolenSeconds();
+    for (auto _ : state) {
+        const bool middle = iteration % 2 == 1;
+        view.appendText(std::string()); // an empty selection at the end
+        if (middle)
+            bar->setValue(bar->maximum() / 2);
+        QApplication::processEvents();
+        const std::uint64_t topText = view.model().row(std::uint64_t(bar->value())).begin;
+        DropFilePages();
+        const Clock::time_point start = Clock::now();
+        view.resize(iteration % 2 ? kViewWidth : kViewWidth + 150, kViewHeight);
+        passes.push_back(Seconds(Clock::now() - start));
+        QApplication::postEvent(&view,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier));
+        bool answered = false;
+        bool right = false;
+        while (view.model().rewrapping() || !answered || !right) {
+            const Clock::time_point pass = Clock::now();
+            QApplication::processEvents();
+            passes.push_back(Seconds(Clock::now() - pass));
+            if (!answered && !view.model().selection().empty()) {
+                answered = true;
+                input[middle] = Milliseconds(Clock::now() - start);
+            }
+            const RowSpan top = view.model().row(std::uint64_t(bar->value()));
+            if (!right && VisibleRowsRight(view, rowsShown) &&
+                (!middle || (top.begin <= topText && topText < top.end))) {
+                right = true;
+                rowsRight[middle] = Milliseconds(Clock::now() - start);
+            }
+        }
+        state.SetIterationTime(Seconds(Clock::now() - start));
+        ++iteration;
+    }
+    std::sort(passes.begin(), passes.end());
+    state.counters["p99_pass_ms"] = passes[passes.size() * 99 / 100] * 1000;
+    state.counters["worst_pass_ms"] = passes.back() * 1000;
+    state.counters["stolen_s"] = StolenSeconds() - stealStart;
+    state.counters["input_ms"] = input[0];
+    state.counters["rows_right_ms"] = rowsRight[0];
+    state.counters["middle_input_ms"] = input[1];
+    state.counters["middle_rows_right_ms"] = rowsRight[1];
+}
+
 // Prints the runs as usual and remembers their mean times for the comparison at the end.
 class RecordingReporter : public benchmark::ConsoleReporter {
   public:
@@ -240,9 +443,39 @@ void Register(const char* name, void (*function)(benchmark::State&, std::size_t)
 }
 } // namespace
 
+// The 10 GiB set, after checking that the disk can hold its text.
+bool RegisterDiskBenchmarks() {
+    const std::uint64_t needed = kDiskTextSize + kGiB; // room for the text and a little more
+    const std::uint64_t free = FreeDiskBytes();
+    char here[4096] = ".";
+    if (!getcwd(here, sizeof here))
+        std::strcpy(here, ".");
+    std::printf("free disk space in %s: %.1f GiB, the 10 GiB benchmark needs %.1f GiB\n", here,
+                double(free) / kGiB, double(needed) / kGiB);
+    if (free < needed) {
+        std::printf("too little free disk space for the 10 GiB benchmark: run it elsewhere\n");
+        return false;
+    }
+    Register("ReceiveView/10GiB/fill", ReceiveViewDiskFill, kDiskTextSize, 1);
+    Register("ReceiveView/10GiB/append", ReceiveViewAppend, kDiskTextSize, 300);
+    Register("ReceiveView/10GiB/jump", ReceiveViewDiskJumps, kDiskTextSize, 5);
+    Register("ReceiveView/10GiB/rewrap", ReceiveViewDiskRewrap, kDiskTextSize, 2);
+    return true;
+}
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     gStartResident = ResidentBytes();
+    if (argc > 1 && std::strcmp(argv[1], "--10GiB") == 0) {
+        if (!RegisterDiskBenchmarks())
+            return 1;
+        std::copy(argv + 2, argv + argc + 1, argv + 1);
+        --argc;
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        return 0;
+    }
     Register("ReceiveView/append/1MiB", ReceiveViewAppend, kMiB, 300);
     Register("QPlainTextEdit/append/1MiB", PlainTextEditAppend, kMiB, 5);
     Register("ReceiveView/append/2MiB", ReceiveViewAppend, 2 * kMiB, 300);

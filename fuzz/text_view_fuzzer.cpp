@@ -1,18 +1,25 @@
 // The receive view's text model driven by the input: appends of any bytes, width and glyph
-// changes, re-wrap slices, clearing, selections, hit tests, word picks and caret moves. After
-// each step the model must hold exactly the bytes appended, and its rows must lie in the text in
+// changes with any part on screen, re-wrap slices, clearing, selections, hit tests, word picks
+// and caret moves. The text is kept in memory, or its full blocks go to a block file read back
+// through a cache of one to four blocks, or to a file that refuses writes part-way, leaving the
+// rest in memory; now and then the file's bytes are still on their way from the disk. After each
+// step the model must hold exactly the bytes appended, and its rows must lie in the text in
 // order, keep within the width and break only where the wrap rules allow.
 
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FuzzCheck.h"
 #include "ui/Cp1251.h"
+#include "ui/textview/BlockFile.h"
 #include "ui/textview/CaretMove.h"
 #include "ui/textview/TextViewModel.h"
 #include "ui/textview/WordBounds.h"
@@ -33,6 +40,47 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// A block file in memory that takes a number of writes, then stores part of each of the next
+// ones and refuses them, as a disk that fills up, and then takes writes again, as a disk that
+// some other program has made room on. Reads that may not wait find their bytes still on the
+// way from the disk now and then.
+class FillingBlockFile final : public BlockFile {
+  public:
+    FillingBlockFile(std::uint64_t accepted, std::uint64_t refused, unsigned laterEvery)
+        : accepted_(accepted), refused_(refused), laterEvery_(laterEvery) {}
+
+    bool write(std::uint64_t offset, const char* data, std::size_t count) override {
+        const bool refuse = accepted_ == 0 && refused_ > 0;
+        const std::size_t stored = refuse ? count / 3 : count;
+        bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
+        std::memcpy(bytes_.data() + offset, data, stored);
+        if (refuse) {
+            --refused_;
+            return false;
+        }
+        accepted_ -= accepted_ > 0;
+        return true;
+    }
+    bool read(std::uint64_t offset, char* data, std::size_t count) override {
+        FUZZ_CHECK(offset + count <= bytes_.size()); // only blocks written whole are read
+        std::memcpy(data, bytes_.data() + offset, count);
+        return true;
+    }
+    Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override {
+        if (++readsWithoutWaiting_ % laterEvery_ == 0)
+            return Fetch::Later;
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+    }
+    void clear() override { bytes_.clear(); }
+
+  private:
+    std::uint64_t accepted_;
+    std::uint64_t refused_;
+    unsigned laterEvery_;
+    std::uint64_t readsWithoutWaiting_ = 0;
+    std::string bytes_;
+};
+
 enum class Kind { Word, Blank, Other };
 
 Kind KindOf(char c) {
@@ -44,10 +92,13 @@ Kind KindOf(char c) {
 }
 
 struct Harness {
-    explicit Harness(unsigned blockShift) : model(blockShift) {}
+    Harness(unsigned blockShift, std::unique_ptr<BlockFile> file, unsigned cacheBlocks,
+            bool fileTakesAll)
+        : model(blockShift, std::move(file), cacheBlocks), fileTakesAll(fileTakesAll) {}
 
     TextViewModel model;
-    std::string text; // everything appended since the last clear
+    bool fileTakesAll; // every full block must be in the file
+    std::string text;  // everything appended since the last clear
     GlyphAdvances glyphs;
     std::int64_t width = 0;
 
@@ -138,6 +189,9 @@ struct Harness {
     // each 64 KiB page of the row index.
     void checkRows() const {
         FUZZ_CHECK(model.size() == size());
+        const std::uint64_t fullBlocks = size() >> model.bytes().blockShift();
+        FUZZ_CHECK(model.bytes().blocksInFile() <= fullBlocks);
+        FUZZ_CHECK(!fileTakesAll || model.bytes().blocksInFile() == fullBlocks);
         FUZZ_CHECK(model.rowCount() >= 1);
         const std::uint64_t last = model.rowCount() - 1;
         const bool full = size() <= kFullCheckBytes;
@@ -290,6 +344,13 @@ std::uint64_t PositionFromInput(FuzzedDataProvider& input, std::uint64_t size) {
     return input.ConsumeIntegralInRange<std::uint64_t>(0, size + 3);
 }
 
+// The view's top row when it is not at the end, for a re-wrap to lay out first.
+std::optional<std::uint64_t> ShownFromInput(FuzzedDataProvider& input, std::uint64_t size) {
+    if (input.ConsumeBool())
+        return std::nullopt;
+    return PositionFromInput(input, size);
+}
+
 void FinishRewrap(TextViewModel& model) {
     // Each slice wraps a fixed amount, so a zero budget still makes progress.
     while (!model.continueRewrap(0ms)) {
@@ -300,8 +361,19 @@ void FinishRewrap(TextViewModel& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    // Small blocks make rows, selections and words cross block borders.
-    Harness h(input.ConsumeIntegralInRange(1u, 17u));
+    // Small blocks make rows, selections and words cross block borders; a cache of few blocks
+    // makes reads go to the file all the time.
+    const unsigned blockShift = input.ConsumeIntegralInRange(1u, 17u);
+    const int store = input.ConsumeIntegralInRange(0, 2);
+    const auto cacheBlocks = input.ConsumeIntegralInRange(1u, 4u);
+    const auto laterEvery = input.ConsumeIntegralInRange(2u, 5u);
+    std::unique_ptr<BlockFile> file;
+    if (store == 1)
+        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0}, 0, laterEvery);
+    else if (store == 2)
+        file = std::make_unique<FillingBlockFile>(
+            input.ConsumeIntegralInRange(0, 40), input.ConsumeIntegralInRange(1, 1000), laterEvery);
+    Harness h(blockShift, std::move(file), cacheBlocks, store == 1);
     h.glyphs = GlyphsFromInput(input);
     h.width = WidthFromInput(input);
     h.model.setGlyphs(h.glyphs);
@@ -336,11 +408,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         case 3:
             h.width = WidthFromInput(input);
-            h.model.setWidth(h.width);
+            h.model.setWidth(h.width, ShownFromInput(input, h.size()));
             break;
         case 4:
             h.glyphs = GlyphsFromInput(input);
-            h.model.setGlyphs(h.glyphs);
+            h.model.setGlyphs(h.glyphs, ShownFromInput(input, h.size()));
             break;
         case 5:
             h.model.continueRewrap(0ms);
@@ -383,6 +455,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             h.checkRows();
     }
     h.checkRows();
+    h.checkText(0, h.size());
 
     // Once complete, the layout is the one a single append of the whole text gives.
     FinishRewrap(h.model);

@@ -16,7 +16,9 @@
 #include "ui/Cp1251.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewGlyphs.h"
+#include "ui/textview/posix/TempBlockFile.h"
 #include "ui/textview/RowMeasure.h"
+#include "ui/textview/ScrollSteps.h"
 
 namespace {
 // Space between the frame and the text, in pixels.
@@ -29,7 +31,11 @@ int ClampToInt(std::uint64_t value) {
 }
 } // namespace
 
-ReceiveViewWidget::ReceiveViewWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+// The text beyond the blocks at hand lives in an unnamed file in the program's directory, which
+// start-up has made the current one.
+ReceiveViewWidget::ReceiveViewWidget(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      model_(TextViewModel::kDefaultBlockShift, std::make_unique<TempBlockFile>(".")) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -45,17 +51,16 @@ ReceiveViewWidget::ReceiveViewWidget(QWidget* parent) : QAbstractScrollArea(pare
 
 void ReceiveViewWidget::appendText(const std::string& cp1251) {
     if (!glyphsMeasured_)
-        measureGlyphs();
+        measureGlyphs(scrollAnchor());
     model_.append(cp1251);
-    updateScrollRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    scrollToRow(lastTopRow());
     viewport()->update();
 }
 
 void ReceiveViewWidget::clear() {
     model_.clear();
     rewrapTimer_.stop();
-    updateScrollRange();
+    scrollToRow(0);
     viewport()->update();
 }
 
@@ -69,7 +74,8 @@ void ReceiveViewWidget::selectAll() {
 }
 
 void ReceiveViewWidget::copy() const {
-    if (!model_.selection().empty())
+    const TextSelection& selection = model_.selection();
+    if (!selection.empty() && selection.end() - selection.begin() <= kMaxCopyBytes)
         QApplication::clipboard()->setText(ToQString(model_.selectedText()));
 }
 
@@ -87,6 +93,7 @@ void ReceiveViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void ReceiveViewWidget::applyFont() {
+    const ScrollAnchor anchor = scrollAnchor();
     drawingFont_ = ViewDrawingFont(font());
     const QFontMetricsF metrics(drawingFont_);
     rowHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
@@ -95,32 +102,47 @@ void ReceiveViewWidget::applyFont() {
     // sets the text font before any text comes.
     glyphsMeasured_ = false;
     if (model_.size() > 0)
-        measureGlyphs();
+        measureGlyphs(anchor);
 }
 
-void ReceiveViewWidget::measureGlyphs() {
-    const ScrollAnchor anchor = scrollAnchor();
-    model_.setGlyphs(MeasureGlyphs(drawingFont_));
+void ReceiveViewWidget::measureGlyphs(const ScrollAnchor& anchor) {
+    model_.setGlyphs(MeasureGlyphs(drawingFont_), anchor.shownFrom());
     glyphsMeasured_ = true;
     restoreScroll(anchor);
+    viewport()->update();
 }
 
 void ReceiveViewWidget::applyWidth() {
     const int pixels = std::max(1, viewport()->width() - 2 * kMargin);
     const ScrollAnchor anchor = scrollAnchor();
-    model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel);
+    model_.setWidth(std::int64_t{pixels} * kUnitsPerPixel, anchor.shownFrom());
     restoreScroll(anchor);
+    viewport()->update();
 }
 
+// A slice that found its text still on the way from the disk changed nothing. Mostly a slice
+// changes only the rows above the screen: the rows on screen then span the same text as
+// before, and only the scroll bar needs drawing again.
 void ReceiveViewWidget::continueRewrap() {
     const ScrollAnchor anchor = scrollAnchor();
-    model_.continueRewrap(kRewrapSlice);
+    const std::uint64_t rows = model_.rowCount();
+    const RowSpan shown = shownText();
+    const bool done = model_.continueRewrap(kRewrapSlice);
+    if (!done && model_.rowCount() == rows)
+        return;
     restoreScroll(anchor);
+    const RowSpan nowShown = shownText();
+    if (done || nowShown.begin != shown.begin || nowShown.end != shown.end)
+        viewport()->update();
+}
+
+RowSpan ReceiveViewWidget::shownText() const {
+    const std::uint64_t last = std::min(model_.rowCount(), topRow() + visibleRows() + 1) - 1;
+    return {model_.row(topRow()).begin, model_.row(last).end};
 }
 
 ReceiveViewWidget::ScrollAnchor ReceiveViewWidget::scrollAnchor() const {
-    const QScrollBar* bar = verticalScrollBar();
-    return {bar->value() >= bar->maximum(), model_.row(topRow()).begin};
+    return {atEnd_, model_.row(topRow()).begin};
 }
 
 // After a re-wrap step: the view stays at the end, or keeps the text that was at its top there.
@@ -129,24 +151,30 @@ void ReceiveViewWidget::restoreScroll(const ScrollAnchor& anchor) {
         rewrapTimer_.start();
     else
         rewrapTimer_.stop();
-    updateScrollRange();
     if (anchor.atEnd)
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        scrollToRow(lastTopRow());
     else
         scrollToRow(model_.rowAt(anchor.topPosition));
-    viewport()->update();
 }
 
-void ReceiveViewWidget::updateScrollRange() {
+std::uint64_t ReceiveViewWidget::lastTopRow() const {
     const std::uint64_t rows = model_.rowCount();
     const std::uint64_t visible = visibleRows();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, ClampToInt(rows > visible ? rows - visible : 0));
-    bar->setPageStep(ClampToInt(visible));
+    return rows > visible ? rows - visible : 0;
 }
 
+// The top row is kept here; the scroll bar shows it in its own steps, and only the user's
+// moves of the bar come back to set it.
 void ReceiveViewWidget::scrollToRow(std::uint64_t row) {
-    verticalScrollBar()->setValue(ClampToInt(row));
+    const std::uint64_t last = lastTopRow();
+    topRow_ = std::min(row, last);
+    atEnd_ = topRow_ == last;
+    QScrollBar* bar = verticalScrollBar();
+    settingScrollBar_ = true;
+    bar->setRange(0, ScrollStepCount(last));
+    bar->setPageStep(ClampToInt(visibleRows()));
+    bar->setValue(ScrollStepOfRow(topRow_, last));
+    settingScrollBar_ = false;
 }
 
 void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
@@ -159,8 +187,7 @@ void ReceiveViewWidget::ensureVisible(std::uint64_t pos) {
 }
 
 std::uint64_t ReceiveViewWidget::topRow() const {
-    return std::min<std::uint64_t>(static_cast<std::uint64_t>(verticalScrollBar()->value()),
-                                   model_.rowCount() - 1);
+    return std::min(topRow_, model_.rowCount() - 1);
 }
 
 std::uint64_t ReceiveViewWidget::visibleRows() const {
@@ -183,6 +210,11 @@ std::uint64_t ReceiveViewWidget::positionAt(const QPoint& point) const {
 }
 
 void ReceiveViewWidget::scrollContentsBy(int, int) {
+    if (settingScrollBar_)
+        return;
+    const std::uint64_t last = lastTopRow();
+    topRow_ = RowOfScrollStep(verticalScrollBar()->value(), last);
+    atEnd_ = topRow_ == last;
     viewport()->update();
 }
 
@@ -204,7 +236,7 @@ void ReceiveViewWidget::paintEvent(QPaintEvent*) {
 
 void ReceiveViewWidget::paintRow(QPainter& painter, std::uint64_t row, int top,
                                  const QColor& text) const {
-    const ByteStore& bytes = model_.bytes();
+    const TextStore& bytes = model_.bytes();
     const GlyphAdvances& glyphs = model_.glyphs();
     const RowSpan span = model_.row(row);
     const std::uint64_t contentEnd = model_.rowContentEnd(row);
@@ -358,10 +390,10 @@ void ReceiveViewWidget::mouseMoveEvent(QMouseEvent* event) {
         return;
     const QPoint point = event->position().toPoint();
     // Dragging past the top or bottom edge scrolls on by a row per move.
-    if (point.y() < 0)
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (point.y() < 0 && topRow_ > 0)
+        scrollToRow(topRow_ - 1);
     else if (point.y() >= viewport()->height())
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        scrollToRow(topRow_ + 1);
     model_.select(model_.selection().anchor, positionAt(point));
     viewport()->update();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // ReceiveView: the read-only, word-wrapped view of received text. The text lives in a
-// TextViewModel, so an append costs the same however much text the view already holds; only
-// the visible rows are painted.
+// TextViewModel whose full blocks go to an unnamed temporary file in the current directory, so
+// an append costs the same and memory stays the same however much text the view already holds;
+// only the visible rows are painted.
 
 #include <cstdint>
+#include <optional>
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
@@ -27,7 +29,9 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void clear();
     std::string text() const;
     void selectAll();
-    // Puts the selected text on the clipboard; nothing when the selection is empty.
+    // Puts the selected text on the clipboard; nothing when the selection is empty or larger
+    // than kMaxCopyBytes, which is never cut short: the clipboard then keeps what it had.
+    static constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{64} << 20;
     void copy() const;
 
     // The glyph advances are measured once the view holds text.
@@ -50,15 +54,22 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     struct ScrollAnchor {
         bool atEnd = true;
         std::uint64_t topPosition = 0;
+
+        // Where a re-wrap lays out first, the end aside.
+        std::optional<std::uint64_t> shownFrom() const {
+            return atEnd ? std::nullopt : std::optional(topPosition);
+        }
     };
 
     void applyFont();
-    void measureGlyphs();
+    void measureGlyphs(const ScrollAnchor& anchor);
     void applyWidth();
     void continueRewrap();
     ScrollAnchor scrollAnchor() const;
     void restoreScroll(const ScrollAnchor& anchor);
-    void updateScrollRange();
+    // From the start of the top row to the end of the last row on screen.
+    RowSpan shownText() const;
+    std::uint64_t lastTopRow() const;
     void scrollToRow(std::uint64_t row);
     void ensureVisible(std::uint64_t pos);
     std::uint64_t topRow() const;
@@ -76,5 +87,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     int rowHeight_ = 1;
     int ascent_ = 0;
     std::int64_t goalX_ = -1; // column kept by vertical caret moves; -1 when none
+    std::uint64_t topRow_ = 0;
+    bool atEnd_ = true;             // the last rows were shown when the view last scrolled
+    bool settingScrollBar_ = false; // the bar's moves are the view's own, not the user's
     QTimer rewrapTimer_;
 };

@@ -6,7 +6,7 @@ namespace {
 std::uint64_t StepLeft(const TextViewModel& model, std::uint64_t caret) {
     if (caret == 0)
         return 0;
-    const ByteStore& text = model.bytes();
+    const TextStore& text = model.bytes();
     const bool crLf = caret >= 2 && text[caret - 2] == '\r' && text[caret - 1] == '\n';
     return caret - (crLf ? 2 : 1);
 }
@@ -14,7 +14,7 @@ std::uint64_t StepLeft(const TextViewModel& model, std::uint64_t caret) {
 std::uint64_t StepRight(const TextViewModel& model, std::uint64_t caret) {
     if (caret >= model.size())
         return model.size();
-    const ByteStore& text = model.bytes();
+    const TextStore& text = model.bytes();
     const bool crLf = text[caret] == '\r' && caret + 1 < model.size() && text[caret + 1] == '\n';
     return caret + (crLf ? 2 : 1);
 }

@@ -45,16 +45,6 @@ template <typename T> class ChunkedArray {
         return {&blocks_[i >> shift_][i & mask_], std::min(blockEnd, size_) - i};
     }
 
-    void copy(std::uint64_t begin, std::uint64_t end, T* out) const {
-        while (begin < end) {
-            const std::span<const T> span = spanAt(begin);
-            const std::uint64_t n = std::min<std::uint64_t>(span.size(), end - begin);
-            std::memcpy(out, span.data(), n * sizeof(T));
-            out += n;
-            begin += n;
-        }
-    }
-
     void clear() {
         blocks_.clear();
         blocks_.shrink_to_fit();

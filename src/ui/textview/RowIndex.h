@@ -1,26 +1,34 @@
 #pragma once
-// Start positions of display rows, increasing, at two bytes per row: each start keeps only its
-// low 16 bits; the high part comes from a small table holding, for every 64 KiB page of text,
-// the first row that starts in or after it.
+// The wrap state at the start of each block of text a layout has reached, the first one at the
+// layout's own start: a fixed 48 bytes for each block, however many rows it holds. The rows
+// inside a block are found by wrapping that block again from its state.
 
 #include <cstdint>
-#include <vector>
 
 #include "ui/textview/ChunkedArray.h"
+
+// Where the wrap stands at a point of the text: enough to go on wrapping from there without
+// looking back.
+struct WrapState {
+    std::uint64_t rows = 0;      // rows closed so far, so the number of the open row
+    std::uint64_t openBegin = 0; // start of the open row
+    std::uint64_t breakPos = 0;  // after the open row's last space or tab; none if <= openBegin
+    std::int64_t x = 0;          // where the next byte of the open row would start
+    std::int64_t breakX = 0;     // x at breakPos
+    bool afterCr = false;        // the last byte was a CR, so an LF right after belongs to it
+};
 
 class RowIndex {
   public:
     RowIndex();
 
-    std::uint64_t size() const { return low_.size(); }
-    std::uint64_t operator[](std::uint64_t row) const;
-    // start must be above the last start pushed.
-    void push_back(std::uint64_t start);
-    // The last row starting at or before pos; the index must hold a row starting there or before.
-    std::uint64_t rowAt(std::uint64_t pos) const;
-    void clear();
+    std::uint64_t size() const { return states_.size(); }
+    WrapState operator[](std::uint64_t entry) const { return states_[entry]; }
+    // Entries come in text order, so their rows never decrease.
+    void push_back(const WrapState& state) { states_.push_back(state); }
+    // The last entry whose open row is at most row; the first entry's must be.
+    std::uint64_t entryOfRow(std::uint64_t row) const;
 
   private:
-    ChunkedArray<std::uint16_t> low_;
-    std::vector<std::uint64_t> pageFirstRow_;
+    ChunkedArray<WrapState> states_;
 };

@@ -1,6 +1,6 @@
 #include "ui/textview/RowMeasure.h"
 
-std::uint64_t RowContentEnd(const ByteStore& text, std::uint64_t rowBegin, std::uint64_t rowEnd) {
+std::uint64_t RowContentEnd(const TextStore& text, std::uint64_t rowBegin, std::uint64_t rowEnd) {
     // Line breaks end their row, so only its last one or two bytes can be break bytes.
     std::uint64_t end = rowEnd;
     if (end > rowBegin && text[end - 1] == '\n')
@@ -10,7 +10,7 @@ std::uint64_t RowContentEnd(const ByteStore& text, std::uint64_t rowBegin, std::
     return end;
 }
 
-std::int64_t XOfPosition(const ByteStore& text, const GlyphAdvances& glyphs, std::uint64_t rowBegin,
+std::int64_t XOfPosition(const TextStore& text, const GlyphAdvances& glyphs, std::uint64_t rowBegin,
                          std::uint64_t pos) {
     std::int64_t x = 0;
     for (std::uint64_t i = rowBegin; i < pos; ++i)
@@ -18,7 +18,7 @@ std::int64_t XOfPosition(const ByteStore& text, const GlyphAdvances& glyphs, std
     return x;
 }
 
-std::uint64_t PositionAtX(const ByteStore& text, const GlyphAdvances& glyphs,
+std::uint64_t PositionAtX(const TextStore& text, const GlyphAdvances& glyphs,
                           std::uint64_t rowBegin, std::uint64_t contentEnd, std::int64_t x) {
     std::int64_t left = 0;
     for (std::uint64_t i = rowBegin; i < contentEnd; ++i) {
@@ -30,7 +30,7 @@ std::uint64_t PositionAtX(const ByteStore& text, const GlyphAdvances& glyphs,
     return contentEnd;
 }
 
-std::uint64_t ByteAtX(const ByteStore& text, const GlyphAdvances& glyphs, std::uint64_t rowBegin,
+std::uint64_t ByteAtX(const TextStore& text, const GlyphAdvances& glyphs, std::uint64_t rowBegin,
                       std::uint64_t contentEnd, std::int64_t x) {
     std::int64_t left = 0;
     for (std::uint64_t i = rowBegin; i < contentEnd; ++i) {

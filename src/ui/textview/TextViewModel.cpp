@@ -6,20 +6,23 @@
 #include "ui/textview/WordBounds.h"
 
 namespace {
-// How much of the text's end a re-wrap lays out at once: several screens of any window.
-constexpr std::uint64_t kTailBytes = 256 * 1024;
+// How much of the text on screen and of its end a re-wrap lays out at once: several screens of
+// any window.
+constexpr std::uint64_t kAheadBytes = 256 * 1024;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 } // namespace
 
-TextViewModel::TextViewModel(unsigned blockShift) : text_(blockShift) {}
+TextViewModel::TextViewModel(unsigned blockShift, std::unique_ptr<BlockFile> file,
+                             unsigned cacheBlocks)
+    : text_(blockShift, std::move(file), cacheBlocks), main_(blockShift) {}
 
 void TextViewModel::append(std::string_view bytes) {
     text_.append(bytes.data(), bytes.size());
-    if (tail_)
-        tail_->wrap(text_, params_, size());
+    if (rewrapping())
+        ahead_.back().wrap(text_, params_, size());
     else
         main_.wrap(text_, params_, size());
     selection_ = {size(), size()};
@@ -27,8 +30,8 @@ void TextViewModel::append(std::string_view bytes) {
 
 void TextViewModel::clear() {
     text_.clear();
-    main_ = WrapLayout();
-    tail_.reset();
+    main_ = WrapLayout(text_.blockShift());
+    ahead_.clear();
     selection_ = {};
 }
 
@@ -40,78 +43,113 @@ std::string TextViewModel::text(std::uint64_t begin, std::uint64_t end) const {
     return result;
 }
 
-void TextViewModel::setGlyphs(const GlyphAdvances& glyphs) {
+void TextViewModel::setGlyphs(const GlyphAdvances& glyphs, std::optional<std::uint64_t> shownFrom) {
     if (glyphs == params_.glyphs)
         return;
     params_.glyphs = glyphs;
-    restartLayout();
+    restartLayout(shownFrom);
 }
 
-void TextViewModel::setWidth(std::int64_t width) {
+void TextViewModel::setWidth(std::int64_t width, std::optional<std::uint64_t> shownFrom) {
     if (width == params_.width)
         return;
     params_.width = width;
-    restartLayout();
+    restartLayout(shownFrom);
 }
 
-void TextViewModel::restartLayout() {
-    main_ = WrapLayout();
-    tail_.reset();
-    const std::uint64_t anchor = size() > kTailBytes ? tailAnchor() : 0;
-    if (anchor == 0) {
+void TextViewModel::restartLayout(std::optional<std::uint64_t> shownFrom) {
+    main_ = WrapLayout(text_.blockShift());
+    ahead_.clear();
+    const std::uint64_t tail = size() > kAheadBytes ? rowStartNear(size() - kAheadBytes) : 0;
+    if (tail == 0) {
         main_.wrap(text_, params_, size());
         return;
     }
-    tail_.emplace(anchor);
-    tail_->wrap(text_, params_, size());
+    // The part on screen, unless the end's layout holds it.
+    if (shownFrom && *shownFrom + kAheadBytes < tail) {
+        const std::uint64_t from = rowStartNear(*shownFrom);
+        const std::uint64_t to = std::min(from + kAheadBytes, tail);
+        if (from == 0) {
+            main_.wrap(text_, params_, to);
+        } else {
+            ahead_.emplace_back(text_.blockShift(), from);
+            ahead_.back().wrap(text_, params_, to);
+        }
+    }
+    ahead_.emplace_back(text_.blockShift(), tail);
+    ahead_.back().wrap(text_, params_, size());
 }
 
-// Where the end's layout starts: at a line start if one is near, else after a blank, as a row
-// would start.
-std::uint64_t TextViewModel::tailAnchor() const {
-    const std::uint64_t from = size() - kTailBytes;
-    const std::uint64_t lowest = from > kTailBytes ? from - kTailBytes : 0;
-    for (std::uint64_t p = from; p > lowest; --p) {
+// Where a layout made ahead starts, at or before pos: at a line start if one is near, else
+// after a blank, as a row would start.
+std::uint64_t TextViewModel::rowStartNear(std::uint64_t pos) const {
+    const std::uint64_t lowest = pos > kAheadBytes ? pos - kAheadBytes : 0;
+    for (std::uint64_t p = pos; p > lowest; --p) {
         const char c = text_[p - 1];
         if (c == '\n' || c == '\r')
-            return c == '\r' && text_[p] == '\n' ? p + 1 : p;
+            return c == '\r' && p < size() && text_[p] == '\n' ? p + 1 : p;
     }
     if (lowest == 0)
         return 0;
-    for (std::uint64_t p = from; p < size() && p - from < WrapLayout::kMaxRowBytes; ++p) {
-        if (IsBlank(text_[p]))
-            return p + 1;
+    for (std::uint64_t p = pos; p > 0 && pos - p < WrapLayout::kMaxRowBytes; --p) {
+        if (IsBlank(text_[p - 1]))
+            return p;
     }
-    return from;
+    return pos;
 }
 
 bool TextViewModel::continueRewrap(std::chrono::steady_clock::duration budget) {
-    if (!tail_)
+    if (!rewrapping())
         return true;
-    if (!main_.wrapUntil(text_, params_, size(), std::chrono::steady_clock::now() + budget))
-        return false;
-    tail_.reset();
-    return true;
+    main_.wrapUntil(text_, params_, size(), std::chrono::steady_clock::now() + budget);
+    // A layout made ahead goes once the re-wrap from the start has passed its end; the end's
+    // layout goes last, when the re-wrap is complete.
+    while (!ahead_.empty() && main_.end() >= ahead_.front().end())
+        ahead_.erase(ahead_.begin());
+    return !rewrapping();
 }
 
 // While re-wrapping, the rows shown are those of the re-wrap from the start that begin before
-// the end's layout, then the end's layout; text between the two is not shown yet.
+// the first layout made ahead, then those of each layout made ahead.
 std::uint64_t TextViewModel::prefixRows() const {
-    const std::uint64_t stop = std::min(tail_->begin(), main_.end());
-    return stop == 0 ? 0 : main_.rowAt(stop - 1) + 1;
+    const std::uint64_t stop = std::min(ahead_.front().begin(), main_.end());
+    return stop == 0 ? 0 : main_.rowAt(text_, params_, stop - 1) + 1;
+}
+
+// A layout made ahead of the end's may end in an empty open row, which is not shown.
+std::uint64_t TextViewModel::shownRows(std::size_t ahead) const {
+    const WrapLayout& layout = ahead_[ahead];
+    const std::uint64_t rows = layout.rowCount();
+    const bool emptyLast =
+        ahead + 1 < ahead_.size() && layout.row(text_, params_, rows - 1).begin == layout.end();
+    return emptyLast ? rows - 1 : rows;
 }
 
 std::uint64_t TextViewModel::rowCount() const {
-    return tail_ ? prefixRows() + tail_->rowCount() : main_.rowCount();
+    if (!rewrapping())
+        return main_.rowCount();
+    std::uint64_t rows = prefixRows();
+    for (std::size_t i = 0; i < ahead_.size(); ++i)
+        rows += shownRows(i);
+    return rows;
 }
 
 RowSpan TextViewModel::row(std::uint64_t row) const {
-    if (!tail_)
-        return {main_.rowBegin(row), main_.rowEnd(row)};
+    if (!rewrapping())
+        return main_.row(text_, params_, row);
     const std::uint64_t prefix = prefixRows();
-    if (row < prefix)
-        return {main_.rowBegin(row), std::min(main_.rowEnd(row), tail_->begin())};
-    return {tail_->rowBegin(row - prefix), tail_->rowEnd(row - prefix)};
+    if (row < prefix) {
+        const RowSpan span = main_.row(text_, params_, row);
+        return {span.begin, std::min(span.end, ahead_.front().begin())};
+    }
+    row -= prefix;
+    for (std::size_t i = 0; i + 1 < ahead_.size(); ++i) {
+        const std::uint64_t shown = shownRows(i);
+        if (row < shown)
+            return ahead_[i].row(text_, params_, row);
+        row -= shown;
+    }
+    return ahead_.back().row(text_, params_, row);
 }
 
 std::uint64_t TextViewModel::rowContentEnd(std::uint64_t row) const {
@@ -119,16 +157,30 @@ std::uint64_t TextViewModel::rowContentEnd(std::uint64_t row) const {
     return RowContentEnd(text_, span.begin, span.end);
 }
 
+// A position in text not shown yet is taken to be in the last row shown before it.
 std::uint64_t TextViewModel::rowAt(std::uint64_t pos) const {
     pos = std::min(pos, size());
-    if (!tail_)
-        return main_.rowAt(pos);
-    if (pos >= tail_->begin())
-        return prefixRows() + tail_->rowAt(pos);
-    if (pos < main_.end())
-        return main_.rowAt(pos);
-    const std::uint64_t prefix = prefixRows();
-    return prefix > 0 ? prefix - 1 : 0;
+    if (!rewrapping())
+        return main_.rowAt(text_, params_, pos);
+    std::uint64_t rows = prefixRows();
+    if (pos < ahead_.front().begin()) {
+        if (pos < main_.end())
+            return main_.rowAt(text_, params_, pos);
+        return rows > 0 ? rows - 1 : 0;
+    }
+    for (std::size_t i = 0; i < ahead_.size(); ++i) {
+        const WrapLayout& layout = ahead_[i];
+        const std::uint64_t shown = shownRows(i);
+        if (i + 1 == ahead_.size() || pos < ahead_[i + 1].begin()) {
+            const std::uint64_t inLayout =
+                pos <= layout.end() ? layout.rowAt(text_, params_, pos) : shown;
+            if (inLayout < shown)
+                return rows + inLayout;
+            return rows + shown > 0 ? rows + shown - 1 : 0;
+        }
+        rows += shown;
+    }
+    return rows > 0 ? rows - 1 : 0;
 }
 
 std::uint64_t TextViewModel::positionAt(std::uint64_t row, std::int64_t x) const {

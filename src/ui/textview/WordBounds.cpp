@@ -20,7 +20,7 @@ ByteKind KindOf(char c) {
 }
 } // namespace
 
-std::pair<std::uint64_t, std::uint64_t> WordAt(const ByteStore& text, std::uint64_t pos) {
+std::pair<std::uint64_t, std::uint64_t> WordAt(const TextStore& text, std::uint64_t pos) {
     if (pos >= text.size() || text[pos] == '\r' || text[pos] == '\n')
         return {pos, pos};
     const ByteKind kind = KindOf(text[pos]);

@@ -10,4 +10,4 @@
 // At the end of the text, or on a line break, the span is empty. Each side reaches at most
 // kMaxWordSide bytes, so a click on an endless run stays cheap.
 constexpr std::uint64_t kMaxWordSide = 64 * 1024;
-std::pair<std::uint64_t, std::uint64_t> WordAt(const ByteStore& text, std::uint64_t pos);
+std::pair<std::uint64_t, std::uint64_t> WordAt(const TextStore& text, std::uint64_t pos);

@@ -20,14 +20,6 @@ TEST(ChunkedArray, SpansEndAtBlockBordersAndAtTheEnd) {
     EXPECT_EQ(std::string(array.spanAt(4).data(), array.spanAt(4).size()), "efg");
 }
 
-TEST(ChunkedArray, CopiesARangeAcrossBlocks) {
-    ChunkedArray<char> array(2);
-    array.append("abcdefghij", 10);
-    std::string out(7, '\0');
-    array.copy(2, 9, out.data());
-    EXPECT_EQ(out, "cdefghi");
-}
-
 TEST(ChunkedArray, PushBackAndClear) {
     ChunkedArray<std::uint16_t> array(3);
     for (std::uint16_t i = 0; i < 20; ++i)

@@ -88,8 +88,12 @@ TEST_F(ReceiveViewTest, ScrollBarOnlyWhenTheTextIsTallerThanTheView) {
 }
 
 TEST_F(ReceiveViewTest, ClearEmptiesAndAppendingGoesOn) {
+    const int filesBefore = UnnamedFilesOpen();
     view.appendText(HexText(2000));
+    view.appendText(HexText(30000)); // a full block, which goes to an unnamed file
+    EXPECT_EQ(UnnamedFilesOpen(), filesBefore + 1);
     view.clear();
+    EXPECT_EQ(UnnamedFilesOpen(), filesBefore); // its space is given back at once
     QApplication::processEvents();
     EXPECT_EQ(view.text(), "");
     EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
@@ -104,6 +108,24 @@ TEST_F(ReceiveViewTest, CtrlCPutsTheSelectedTextOnTheClipboard) {
     QApplication::clipboard()->clear();
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc Привет\r\nxyz"));
+}
+
+TEST_F(ReceiveViewTest, CopiesUpTo64MiBWholeAndALargerSelectionNotAtAll) {
+    const std::string mebibyte = HexText(1 << 20).substr(0, 1 << 20);
+    while (view.model().size() < ReceiveViewWidget::kMaxCopyBytes)
+        view.appendText(mebibyte);
+    ASSERT_EQ(view.model().size(), ReceiveViewWidget::kMaxCopyBytes);
+    view.selectAll();
+    key(Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_EQ(static_cast<std::uint64_t>(copied.size()), ReceiveViewWidget::kMaxCopyBytes);
+    EXPECT_TRUE(copied.endsWith(QString::fromLatin1(mebibyte.substr(mebibyte.size() - 9))));
+    // One byte more is not copied, nor cut short: the clipboard keeps what it had.
+    view.appendText("A");
+    QApplication::clipboard()->setText(QStringLiteral("kept"));
+    view.selectAll();
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
 }
 
 TEST_F(ReceiveViewTest, CtrlInsertCopiesToo) {
@@ -157,6 +179,26 @@ TEST_F(ReceiveViewTest, FontChangeRewraps) {
         EXPECT_LE(static_cast<std::int64_t>(shown) * view.model().glyphs().advance['0'],
                   view.model().width());
     }
+}
+
+TEST_F(ReceiveViewTest, AResizeAwayFromTheEndKeepsTheTextOnScreenThroughTheRewrap) {
+    view.appendText(HexText(400000)); // enough for a re-wrap in slices
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const std::uint64_t topText = view.model().row(bar->value()).begin;
+    const auto showsTopText = [&] {
+        const RowSpan top = view.model().row(bar->value());
+        return top.begin <= topText && topText < top.end;
+    };
+    view.resize(view.width() + 57, view.height());
+    ASSERT_TRUE(view.model().rewrapping());
+    EXPECT_TRUE(showsTopText()); // laid out at once
+    while (view.model().rewrapping()) {
+        QApplication::processEvents();
+        ASSERT_TRUE(showsTopText());
+    }
+    EXPECT_TRUE(showsTopText());
+    EXPECT_LT(bar->value(), bar->maximum());
 }
 
 TEST_F(ReceiveViewTest, TextAfterAFontChangeOnAnEmptyViewIsMeasuredInTheNewFont) {

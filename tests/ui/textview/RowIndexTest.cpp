@@ -4,49 +4,45 @@
 #include "ui/textview/RowIndex.h"
 
 namespace {
-RowIndex Filled(const std::vector<std::uint64_t>& starts) {
+// An index whose entries have these open rows, each entry's open row starting at 1000 times it.
+RowIndex Filled(const std::vector<std::uint64_t>& rows) {
     RowIndex index;
-    for (std::uint64_t start : starts)
-        index.push_back(start);
+    for (std::uint64_t row : rows)
+        index.push_back({row, row * 1000, 0, 0, 0, false});
     return index;
 }
 } // namespace
 
-TEST(RowIndex, KeepsFullStartsAcrossPages) {
-    const std::vector<std::uint64_t> starts = {0,     10,      65535,   65536,
-                                               70000, 1000000, 1000001, 5000000000};
-    const RowIndex index = Filled(starts);
-    ASSERT_EQ(index.size(), starts.size());
-    for (std::size_t row = 0; row < starts.size(); ++row)
-        EXPECT_EQ(index[row], starts[row]) << row;
+TEST(RowIndex, KeepsEveryStateAcrossItsChunks) {
+    RowIndex index;
+    for (std::uint64_t entry = 0; entry < 3000; ++entry)
+        index.push_back({entry * 7, entry << 16, (entry << 16) + 3, 5, -2, entry % 2 == 1});
+    ASSERT_EQ(index.size(), 3000u);
+    for (std::uint64_t entry : {0u, 1023u, 1024u, 2999u}) {
+        const WrapState state = index[entry];
+        EXPECT_EQ(state.rows, entry * 7);
+        EXPECT_EQ(state.openBegin, entry << 16);
+        EXPECT_EQ(state.breakPos, (entry << 16) + 3);
+        EXPECT_EQ(state.x, 5);
+        EXPECT_EQ(state.breakX, -2);
+        EXPECT_EQ(state.afterCr, entry % 2 == 1);
+    }
 }
 
-TEST(RowIndex, FindsTheRowHoldingAPosition) {
-    const RowIndex index = Filled({0, 10, 65535, 65536, 70000, 1000000, 5000000000});
-    EXPECT_EQ(index.rowAt(0), 0u);
-    EXPECT_EQ(index.rowAt(9), 0u);
-    EXPECT_EQ(index.rowAt(10), 1u);
-    EXPECT_EQ(index.rowAt(65535), 2u);
-    EXPECT_EQ(index.rowAt(65536), 3u);
-    EXPECT_EQ(index.rowAt(69999), 3u);
-    EXPECT_EQ(index.rowAt(500000), 4u); // inside a row spanning several pages
-    EXPECT_EQ(index.rowAt(1000000), 5u);
-    EXPECT_EQ(index.rowAt(4999999999), 5u);
-    EXPECT_EQ(index.rowAt(6000000000), 6u);
+TEST(RowIndex, FindsTheLastEntryAtOrBeforeARow) {
+    // Entries 2 to 4 share a row that spans their blocks.
+    const RowIndex index = Filled({0, 10, 12, 12, 12, 5000000000});
+    EXPECT_EQ(index.entryOfRow(0), 0u);
+    EXPECT_EQ(index.entryOfRow(9), 0u);
+    EXPECT_EQ(index.entryOfRow(10), 1u);
+    EXPECT_EQ(index.entryOfRow(11), 1u);
+    EXPECT_EQ(index.entryOfRow(12), 4u);
+    EXPECT_EQ(index.entryOfRow(4999999999), 4u);
+    EXPECT_EQ(index.entryOfRow(6000000000), 5u);
 }
 
-TEST(RowIndex, MayStartAfterZero) {
-    const RowIndex index = Filled({300000, 300005});
-    EXPECT_EQ(index[0], 300000u);
-    EXPECT_EQ(index[1], 300005u);
-    EXPECT_EQ(index.rowAt(300004), 0u);
-    EXPECT_EQ(index.rowAt(300005), 1u);
-}
-
-TEST(RowIndex, ClearEmpties) {
-    RowIndex index = Filled({0, 100000});
-    index.clear();
-    EXPECT_EQ(index.size(), 0u);
-    index.push_back(7);
-    EXPECT_EQ(index[0], 7u);
+TEST(RowIndex, OneEntry) {
+    const RowIndex index = Filled({300000});
+    EXPECT_EQ(index.entryOfRow(300000), 0u);
+    EXPECT_EQ(index.entryOfRow(400000), 0u);
 }

@@ -1,10 +1,73 @@
 #pragma once
-// Fixed glyph widths and row listings for the text view tests.
+// Fixed glyph widths, row listings and block files for the text view tests.
 
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ui/textview/BlockFile.h"
 #include "ui/textview/TextViewModel.h"
+
+#ifndef _WIN32
+#include <filesystem>
+#endif
+
+// A block file kept in memory, as a disk holds it. It takes `accepted` writes; the next one stores
+// only half its bytes and fails, as on a disk that fills up, and so do all after it. Every other
+// read that may not wait finds its bytes still on the way.
+class MemoryBlockFile final : public BlockFile {
+  public:
+    explicit MemoryBlockFile(std::uint64_t accepted = ~std::uint64_t{0}) : accepted_(accepted) {}
+
+    bool write(std::uint64_t offset, const char* data, std::size_t count) override {
+        const std::size_t stored = accepted_ > 0 ? count : count / 2;
+        bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
+        std::memcpy(bytes_.data() + offset, data, stored);
+        if (accepted_ == 0)
+            return false;
+        --accepted_;
+        return true;
+    }
+    bool read(std::uint64_t offset, char* data, std::size_t count) override {
+        if (offset + count > bytes_.size())
+            return false;
+        std::memcpy(data, bytes_.data() + offset, count);
+        return true;
+    }
+    Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override {
+        if (++readsWithoutWaiting_ % 2 == 1)
+            return Fetch::Later;
+        return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+    }
+    void clear() override { bytes_.clear(); }
+
+    std::uint64_t size() const { return bytes_.size(); }
+
+  private:
+    std::uint64_t accepted_;
+    std::uint64_t readsWithoutWaiting_ = 0;
+    std::string bytes_;
+};
+
+// Where a model keeps its text: all in memory; full blocks in a file, read back through a cache
+// of two blocks; or in a file that fills up after three blocks, the rest staying in memory.
+enum class Store { Memory, File, FileFillsUp };
+
+inline TextViewModel ModelWith(Store store,
+                               unsigned blockShift = TextViewModel::kDefaultBlockShift) {
+    if (store == Store::Memory)
+        return TextViewModel(blockShift);
+    return TextViewModel(blockShift,
+                         std::make_unique<MemoryBlockFile>(store == Store::File ? ~0ull : 3), 2);
+}
+
+inline std::string StoreName(const testing::TestParamInfo<Store>& info) {
+    const char* names[] = {"Memory", "File", "FileFillsUp"};
+    return names[static_cast<int>(info.param)];
+}
 
 // Every byte 10 units wide, tab stops every 8 characters.
 inline GlyphAdvances UniformGlyphs(std::int32_t advance = 10) {
@@ -40,3 +103,16 @@ inline std::string HexText(std::size_t count) {
     }
     return text;
 }
+
+#ifndef _WIN32
+// Unnamed files (O_TMPFILE) that this process holds open.
+inline int UnnamedFilesOpen() {
+    int count = 0;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+        count += target.find("/#") != std::string::npos && target.ends_with(" (deleted)");
+    }
+    return count;
+}
+#endif

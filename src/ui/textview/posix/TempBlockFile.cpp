@@ -1,0 +1,86 @@
+#include "ui/textview/posix/TempBlockFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+// What a pass reading on will want soon; asking for it early lets the disk work while the pass
+// works on what it has.
+constexpr std::uint64_t kFetchAhead = 4 << 20;
+} // namespace
+
+TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
+
+TempBlockFile::~TempBlockFile() {
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+bool TempBlockFile::write(std::uint64_t offset, const char* data, std::size_t count) {
+    if (fd_ < 0)
+        fd_ = open(directory_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        return false;
+    while (count > 0) {
+        const ssize_t written = pwrite(fd_, data, count, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        count -= static_cast<std::size_t>(written);
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return true;
+}
+
+bool TempBlockFile::read(std::uint64_t offset, char* data, std::size_t count) {
+    if (fd_ < 0)
+        return false;
+    while (count > 0) {
+        const ssize_t got = pread(fd_, data, count, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        data += got;
+        count -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+BlockFile::Fetch TempBlockFile::readWithoutWaiting(std::uint64_t offset, char* data,
+                                                   std::size_t count) {
+    if (fd_ < 0)
+        return Fetch::Failed;
+    iovec part{data, count};
+    const ssize_t got = preadv2(fd_, &part, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    if (got == static_cast<ssize_t>(count)) {
+        // On passing a stretch's start, ask for the stretch after it, so that one is always on
+        // its way.
+        const std::uint64_t end = offset + count;
+        if (end % kFetchAhead < count)
+            posix_fadvise(fd_, static_cast<off_t>(end - end % kFetchAhead + kFetchAhead),
+                          kFetchAhead, POSIX_FADV_WILLNEED);
+        return Fetch::Done;
+    }
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+        posix_fadvise(fd_, static_cast<off_t>(offset), 2 * kFetchAhead, POSIX_FADV_WILLNEED);
+        return Fetch::Later;
+    }
+    // Part of the bytes at hand (the rest is on its way already), a kernel without RWF_NOWAIT,
+    // or a failure, which the plain read reports.
+    return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
+}
+
+void TempBlockFile::clear() {
+    // Closing gives the space back as truncating would, and lets the next write make the file
+    // anew, in case the directory can hold one again.
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+}
