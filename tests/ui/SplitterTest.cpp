@@ -1,8 +1,8 @@
 #include <QTest>
 
+#include "support/qt/WindowFixture.h"
 #include "ui/qt/ViewSplitterWidget.h"
 #include "ui/SplitterRules.h"
-#include "support/qt/WindowFixture.h"
 
 namespace {
 
@@ -61,36 +61,4 @@ TEST_F(WindowTest, DraggingTheBarKeepsTheGrabOffsetAndTheMinimums) {
     QTest::mouseMove(splitter, QPoint(50, 60));
     EXPECT_EQ(Upper(), 213);
     QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(50, 60));
-}
-
-TEST_F(WindowTest, ResizingKeepsTheSendEditorHeightUntilTheViewIsAtItsMinimum) {
-    QWidget* sendEditor = control(SendEditor);
-    struct Step {
-        int clientHeight, upper, lower;
-    };
-    const Step steps[] = {
-        {412, 200, 133},                 // taller: only the receive view grows
-        {262, 50, 133},                  // splitter 190: the view reaches 50
-        {230, 50, 101},                  // then the send editor shrinks
-        {148, 50, 19},                   // splitter 76, under 77
-        {129, 50, 0},                    // splitter 57
-        {100, 50, 0},    {312, 213, 20}, // growing again: the editor keeps what it had, at least 20
-    };
-    for (const Step& step : steps) {
-        PlaceWindow({kKeepPlacement, kKeepPlacement, 292, step.clientHeight});
-        ApplyLayout();
-        EXPECT_EQ(Upper(), step.upper) << step.clientHeight;
-        EXPECT_EQ(Lower(sendEditor), step.lower) << step.clientHeight;
-        EXPECT_EQ(control(ReceiveView)->width(), 288);
-    }
-}
-
-TEST_F(WindowTest, SettingThePositionAppliesTheMinimums) {
-    SetSplitterPosition(10);
-    EXPECT_EQ(Upper(), 50);
-    SetSplitterPosition(239);
-    EXPECT_EQ(Upper(), 213);
-    SetSplitterPosition(120);
-    EXPECT_EQ(Upper(), 120);
-    EXPECT_EQ(control(SendEditor)->y(), 127);
 }

@@ -41,8 +41,7 @@ void OnComboNotification(ControlId id, UINT code) {
                               : ControlEventKind::Other);
 }
 
-// Only the user's actions reach the program, nothing the program's own changes cause. The
-// text controls report to the splitter, which keeps their reports to itself.
+// Only the user's actions reach the program, nothing the program's own changes cause.
 void OnCommand(WPARAM wParam) {
     const int number = LOWORD(wParam) - kFirstCommandId;
     if (number < 0 || number >= kControlCount || ProgramIsChangingControls())
@@ -53,6 +52,12 @@ void OnCommand(WPARAM wParam) {
     case PortCombo:
     case BaudCombo:
         OnComboNotification(id, code);
+        break;
+    case ReceiveView:
+    case SendEditor:
+        // The rich-text controls keep reporting to the window they were made in, also after
+        // moving into the splitter: updates of their drawing and focus, none a user's action
+        // the program takes.
         break;
     case TransparencySpin:
         // An edit of the field is its one event here; the focus coming or going is none, but

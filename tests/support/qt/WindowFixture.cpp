@@ -2,27 +2,32 @@
 
 #include <QTest>
 
-#include "app/Startup.h"
-#include "shared/TerminalState.h"
-
-void WindowTest::SetUp() {
-    terminal = TerminalState{};
-    CreateMainWindow();
-    SetUpControls();
-}
-
-void WindowTest::TearDown() {
-    DestroyMainWindow();
-}
-
 QRect WindowTest::placeOf(ControlId id) const {
     QWidget* widget = control(id);
     return QRect(widget->mapTo(window(), QPoint(0, 0)), widget->size());
 }
 
-std::vector<WindowEvent> WindowTest::settleAndTakeEvents() {
+Place WindowUnderTest::PlaceOfControl(ControlId id) const {
+    QWidget* widget = TheMainWindow()->control(id);
+    const QPoint corner = widget->mapTo(TheMainWindow(), QPoint(0, 0));
+    return {corner.x(), corner.y(), widget->width(), widget->height()};
+}
+
+Place WindowUnderTest::ClientArea() const {
+    return {0, 0, TheMainWindow()->width(), TheMainWindow()->height()};
+}
+
+bool WindowUnderTest::IsShown() const {
+    return TheMainWindow()->isVisible();
+}
+
+std::vector<WindowEvent> WindowUnderTest::SettleAndTakeEvents() {
     QApplication::processEvents();
     return TakePendingEvents();
+}
+
+void WindowUnderTest::AskToClose() {
+    TheMainWindow()->close();
 }
 
 void ShowAndActivateMainWindow() {

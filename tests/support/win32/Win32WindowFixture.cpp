@@ -1,18 +1,6 @@
 #include "support/win32/Win32WindowFixture.h"
 
-#include "app/Startup.h"
-#include "shared/TerminalState.h"
 #include "ui/win32/KeyboardFocus.h"
-
-void Win32WindowTest::SetUp() {
-    terminal = TerminalState{};
-    CreateMainWindow();
-    SetUpControls();
-}
-
-void Win32WindowTest::TearDown() {
-    DestroyMainWindow();
-}
 
 RECT Win32WindowTest::PlaceOf(HWND control) const {
     RECT place;
@@ -69,9 +57,36 @@ INPUT MouseInput(POINT screen, DWORD buttons) {
     return input;
 }
 
-std::vector<WindowEvent> Win32WindowTest::SettleAndTakeEvents() {
+Place WindowUnderTest::PlaceOfControl(ControlId id) const {
+    RECT place;
+    GetWindowRect(ControlHandle(id), &place);
+    // The spin box is its edit field and the arrows at its right end.
+    if (id == TransparencySpin) {
+        RECT arrows;
+        GetWindowRect(SpinArrows(), &arrows);
+        UnionRect(&place, &place, &arrows);
+    }
+    MapWindowPoints(nullptr, MainWindowHandle(), reinterpret_cast<POINT*>(&place), 2);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+Place WindowUnderTest::ClientArea() const {
+    RECT client;
+    GetClientRect(MainWindowHandle(), &client);
+    return {0, 0, client.right, client.bottom};
+}
+
+bool WindowUnderTest::IsShown() const {
+    return IsWindowVisible(MainWindowHandle());
+}
+
+std::vector<WindowEvent> WindowUnderTest::SettleAndTakeEvents() {
     DispatchWaitingMessages();
     return TakePendingEvents();
+}
+
+void WindowUnderTest::AskToClose() {
+    SendMessageA(MainWindowHandle(), WM_CLOSE, 0, 0);
 }
 
 bool BecomesForeground(HWND window) {

@@ -10,21 +10,17 @@
 
 #include <richedit.h>
 
+#include "support/WindowUnderTest.h"
 #include "ui/win32/MainWindowState.h"
-#include "ui/Window.h"
 
-class Win32WindowTest : public testing::Test {
+// Settling delivers what is posted as the program's loop does, without its actions.
+class Win32WindowTest : public WindowUnderTest {
   protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // The control's outer rectangle in MainWindow's client area.
+    // The window's outer rectangle in MainWindow's client area; for TransparencySpin its edit
+    // field alone.
     RECT PlaceOf(HWND control) const;
     RECT PlaceOf(ControlId id) const { return PlaceOf(ControlHandle(id)); }
     SIZE ClientSize() const;
-    // Delivers what is posted as the program's loop does, then takes the queued events
-    // without waiting.
-    std::vector<WindowEvent> SettleAndTakeEvents();
 };
 
 std::string ClassOf(HWND window);

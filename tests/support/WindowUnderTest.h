@@ -1,0 +1,40 @@
+#pragma once
+// The main window of the window layer the tests are built for, created and set up as at
+// start-up and still hidden, with what a test asks of it beyond the window seam. Tests of what
+// every layer does alike use only this; each layer's fixture (support/qt, support/win32) adds
+// its own means.
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Window.h"
+
+struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Place&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Place& place);
+
+class WindowUnderTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Where the control stands in MainWindow's client area, as the control table places it:
+    // the spin box with its arrows, a combo box closed.
+    Place PlaceOfControl(ControlId id) const;
+    Place ClientArea() const; // at 0, 0
+    bool IsShown() const;
+    // Lets the window layer deliver what is waiting, then takes the queued events without
+    // waiting for more.
+    std::vector<WindowEvent> SettleAndTakeEvents();
+    // As the window manager's close box asks.
+    void AskToClose();
+};
+
+// The Windows-1251 bytes of a text the test writes in UTF-16, through the program's table.
+std::string Cp1251(std::u16string_view text);

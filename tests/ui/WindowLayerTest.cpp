@@ -1,0 +1,192 @@
+// What every window layer does alike, through the window seam alone: this file is built into
+// the Qt window tests and into the Windows window tests under Wine. What a layer does its own
+// way is tested beside it.
+
+#include "support/WindowUnderTest.h"
+
+namespace {
+
+using WindowLayer = WindowUnderTest;
+
+struct ExpectedControl {
+    ControlId id;
+    Place place;
+    const char16_t* caption; // null where the control has none
+};
+
+const ExpectedControl kExpected[] = {
+    {AutoConnectCheck, {12, 4, 84, 16}, u"Autoconnect"},
+    {ConnectButton, {12, 20, 80, 20}, u"Соединить"}, // from the set-up
+    {PortCombo, {100, 20, 64, 20}, nullptr},
+    {BaudCombo, {100, 42, 64, 22}, nullptr},
+    {HexOption, {170, 36, 44, 16}, u"HEX"},
+    {CharOption, {170, 52, 44, 16}, u"Char"},
+    {BinOption, {170, 20, 44, 16}, u"Bin"},
+    {LogCheck, {168, 4, 42, 16}, u"Лог"},
+    {OnTopCheck, {100, 4, 64, 16}, u"Наверху"},
+    {NewDateCheck, {212, 4, 80, 16}, u"Новая дата"},
+    {TransparencySpin, {222, 20, 62, 20}, nullptr},
+    {ClearButton, {12, 44, 80, 20}, u"Очистить"},
+    {FontButton, {222, 46, 62, 18}, u"Шрифт"},
+    {ReceiveView, {0, 68, 288, 100}, nullptr},
+    {SendEditor, {0, 68 + 100 + 7, 288, 133}, nullptr},
+    {ViewSplitter, {0, 68, 288, 240}, nullptr},
+};
+
+TEST_F(WindowLayer, CreatedHiddenWithEveryControlInPlace) {
+    EXPECT_FALSE(IsShown());
+    EXPECT_EQ(ClientArea(), (Place{0, 0, 292, 312}));
+    EXPECT_EQ(GetTitle(), Cp1251(u"Порт закрыт"));
+    for (const ExpectedControl& expected : kExpected) {
+        SCOPED_TRACE(expected.id);
+        EXPECT_EQ(PlaceOfControl(expected.id), expected.place);
+        if (expected.caption) {
+            EXPECT_EQ(GetText(expected.id), Cp1251(expected.caption));
+        }
+    }
+    EXPECT_EQ(GetSplitterPosition(), 100);
+}
+
+// The splitter follows the client area; the send editor keeps its height until the receive
+// view is down to its 50 pixels, then it shrinks; growing again, it keeps what it had, and at
+// least its 20 pixels.
+TEST_F(WindowLayer, LayoutFollowsTheClientAreaAndTheSendEditorKeepsItsHeight) {
+    PlaceWindow({100, 100, 420, 304});
+    ApplyLayout();
+    EXPECT_EQ(ClientArea(), (Place{0, 0, 420, 304}));
+    EXPECT_EQ(PlaceOfControl(ViewSplitter), (Place{0, 68, 416, 232}));
+    EXPECT_EQ(PlaceOfControl(SendEditor).height, 133);
+    EXPECT_EQ(GetSplitterPosition(), 92);
+    EXPECT_EQ(PlaceOfControl(ClearButton), (Place{12, 44, 80, 20})) << "nothing else moves";
+    const WindowPlacement placement = GetWindowPlacement();
+    EXPECT_EQ(placement.x, 100);
+    EXPECT_EQ(placement.y, 100);
+
+    const struct {
+        int clientHeight, upper, lower;
+    } steps[] = {
+        {412, 200, 133},                 // taller: only the receive view grows
+        {262, 50, 133},                  // splitter 190: the view reaches 50
+        {230, 50, 101},                  // then the send editor shrinks
+        {148, 50, 19},                   // splitter 76, under 77
+        {129, 50, 0},                    // splitter 57
+        {100, 50, 0},    {312, 213, 20}, // growing again
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.clientHeight);
+        PlaceWindow({kKeepPlacement, kKeepPlacement, 292, step.clientHeight});
+        ApplyLayout();
+        EXPECT_EQ(GetSplitterPosition(), step.upper);
+        EXPECT_EQ(PlaceOfControl(ReceiveView), (Place{0, 68, 288, step.upper}));
+        EXPECT_EQ(PlaceOfControl(SendEditor).height, step.lower);
+        EXPECT_EQ(PlaceOfControl(SendEditor).width, 288);
+    }
+}
+
+TEST_F(WindowLayer, SettingTheSplitterPositionAppliesTheMinimums) {
+    SetSplitterPosition(10);
+    EXPECT_EQ(GetSplitterPosition(), 50);
+    SetSplitterPosition(239);
+    EXPECT_EQ(GetSplitterPosition(), 213);
+    SetSplitterPosition(120);
+    EXPECT_EQ(GetSplitterPosition(), 120);
+    EXPECT_EQ(PlaceOfControl(SendEditor), (Place{0, 68 + 120 + 7, 288, 240 - 7 - 120}));
+}
+
+TEST_F(WindowLayer, ProgramChangesRaiseNoEvents) {
+    static int handlerRuns;
+    handlerRuns = 0;
+    for (int id = 0; id < kControlCount; ++id)
+        BindControlHandler(ControlId(id), BindKind::Any, [] { ++handlerRuns; });
+    ShowMainWindow();
+    SettleAndTakeEvents();
+
+    SetChecked(AutoConnectCheck, true);
+    SetChecked(LogCheck, true);
+    SetChecked(ConnectButton, true);
+    SetChecked(CharOption, true);
+    SetChecked(CharOption, false);
+    SetText(BaudCombo, "19200");
+    AddItem(PortCombo, "COM1");
+    AddItem(PortCombo, "COM2");
+    AddItem(BaudCombo, "300");
+    SetText(PortCombo, "com2");
+    SetSpinValue(TransparencySpin, 100);
+    SetText(TransparencySpin, "120");
+    SetSplitterPosition(60);
+    SetText(ReceiveView, "x");
+    AppendToView(ReceiveView, "y");
+    SetTitle("t");
+
+    EXPECT_EQ(handlerRuns, 0);
+    for (const WindowEvent& event : SettleAndTakeEvents())
+        EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
+    EXPECT_TRUE(IsChecked(AutoConnectCheck));
+    EXPECT_TRUE(IsChecked(LogCheck));
+    EXPECT_TRUE(IsChecked(ConnectButton));
+    EXPECT_FALSE(IsChecked(CharOption));
+    EXPECT_EQ(GetText(BaudCombo), "19200") << "the list's entries leave the text alone";
+    EXPECT_EQ(GetText(PortCombo), "COM2") << "the first entry the text begins, case ignored";
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 120);
+    EXPECT_EQ(GetText(ReceiveView), "xy");
+    EXPECT_EQ(GetTitle(), "t");
+    SetChecked(ConnectButton, false);
+    EXPECT_FALSE(IsChecked(ConnectButton));
+    EXPECT_TRUE(SettleAndTakeEvents().empty());
+}
+
+// The port list selects by the beginning of an entry, ignoring the case of Latin letters only;
+// text that begins no entry leaves the selection, empty text selects nothing.
+TEST_F(WindowLayer, PortTextSelectsTheFirstEntryItBegins) {
+    AddItem(PortCombo, Cp1251(u"АБ"));
+    const struct {
+        std::string text;
+        std::string selected;
+    } steps[] = {
+        {"com3", "COM3"},
+        {"COM25", "COM25"},
+        {"LPT1", "COM25"},
+        {Cp1251(u"а"), "COM25"}, // no entry begins with the small letter
+        {Cp1251(u"А"), Cp1251(u"АБ")},
+        {"", ""},
+    };
+    for (const auto& step : steps) {
+        SetText(PortCombo, step.text);
+        EXPECT_EQ(GetText(PortCombo), step.selected) << step.text;
+    }
+    EXPECT_TRUE(SettleAndTakeEvents().empty());
+}
+
+TEST_F(WindowLayer, TextsAndValuesAreSetAndRead) {
+    SetTitle(Cp1251(u"Порт открыт"));
+    EXPECT_EQ(GetTitle(), Cp1251(u"Порт открыт"));
+    SetText(BaudCombo, "12345");
+    EXPECT_EQ(GetText(BaudCombo), "12345") << "any rate, in the list or not";
+    AppendToView(ReceiveView, "ab\r\n");
+    AppendToView(ReceiveView, Cp1251(u"Привет"));
+    EXPECT_EQ(GetText(ReceiveView), "ab\r\n" + Cp1251(u"Привет"));
+    SetText(ReceiveView, "");
+    EXPECT_EQ(GetText(ReceiveView), "");
+
+    // The spin box keeps its value inside 20 to 255.
+    const struct { int set, value; } values[] = {{300, 255}, {10, 20}, {5, 20}, {128, 128}};
+    for (const auto& v : values) {
+        SetSpinValue(TransparencySpin, v.set);
+        EXPECT_EQ(GetSpinValue(TransparencySpin), v.value) << v.set;
+        EXPECT_EQ(GetText(TransparencySpin), std::to_string(v.value)) << v.set;
+    }
+    EXPECT_TRUE(SettleAndTakeEvents().empty());
+}
+
+TEST_F(WindowLayer, CloseIsAnEventAndLeavesTheWindow) {
+    ShowMainWindow();
+    SettleAndTakeEvents();
+    AskToClose();
+    const std::vector<WindowEvent> events = SettleAndTakeEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().type, EventType::Close);
+    EXPECT_EQ(events.back().control, kNoControl);
+    EXPECT_TRUE(IsShown()) << "shutdown still reads the controls";
+}
+
+} // namespace
