@@ -10,6 +10,23 @@ namespace {
 // What a pass reading on will want soon; asking for it early lets the disk work while the pass
 // works on what it has.
 constexpr std::uint64_t kFetchAhead = 4 << 20;
+
+// Repeats pread or pwrite until all count bytes are moved; false on an error or the file's end.
+template <typename Transfer, typename Buffer>
+bool TransferAll(Transfer transfer, int fd, std::uint64_t offset, Buffer data, std::size_t count) {
+    while (count > 0) {
+        const ssize_t moved = transfer(fd, data, count, static_cast<off_t>(offset));
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved <= 0)
+            return false;
+        data += moved;
+        count -= static_cast<std::size_t>(moved);
+        offset += static_cast<std::uint64_t>(moved);
+    }
+    return true;
+}
+
 } // namespace
 
 TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
@@ -22,35 +39,11 @@ TempBlockFile::~TempBlockFile() {
 bool TempBlockFile::write(std::uint64_t offset, const char* data, std::size_t count) {
     if (fd_ < 0)
         fd_ = open(directory_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd_ < 0)
-        return false;
-    while (count > 0) {
-        const ssize_t written = pwrite(fd_, data, count, static_cast<off_t>(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        count -= static_cast<std::size_t>(written);
-        offset += static_cast<std::uint64_t>(written);
-    }
-    return true;
+    return fd_ >= 0 && TransferAll(pwrite, fd_, offset, data, count);
 }
 
 bool TempBlockFile::read(std::uint64_t offset, char* data, std::size_t count) {
-    if (fd_ < 0)
-        return false;
-    while (count > 0) {
-        const ssize_t got = pread(fd_, data, count, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        data += got;
-        count -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
+    return fd_ >= 0 && TransferAll(pread, fd_, offset, data, count);
 }
 
 BlockFile::Fetch TempBlockFile::readWithoutWaiting(std::uint64_t offset, char* data,
