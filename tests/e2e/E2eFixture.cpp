@@ -131,6 +131,7 @@ void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t>
     options.output = output;
     options.home = run / "home";
     options.user = user;
+    options.environment = environment;
     // Qt wants its runtime directory private to the user it runs as.
     fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
     if (user) {

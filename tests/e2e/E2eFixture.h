@@ -110,6 +110,9 @@ class ComtermE2e : public testing::Test {
     std::optional<fs::path> SingleLog();
     bool WaitForLog(const std::string& bytes, std::chrono::milliseconds timeout = 10s);
 
+    // Variables the program gets over the harness's own, as LaunchOptions takes them.
+    std::map<std::string, std::optional<std::string>> environment;
+
     fs::path run;
     std::unique_ptr<XServer> server;
     std::unique_ptr<XClient> x;

@@ -304,32 +304,48 @@ void XClient::AddRussianLetters() {
     XSync(display, False);
 }
 
-bool XClient::SaveScreenshot(const std::string& path) {
-    Display* display = impl_->display;
-    XWindowAttributes root{};
-    XGetWindowAttributes(display, impl_->root, &root);
-    XImage* image = XGetImage(display, impl_->root, 0, 0, static_cast<unsigned>(root.width),
-                              static_cast<unsigned>(root.height), AllPlanes, ZPixmap);
-    if (!image)
-        return false;
+bool SavePng(const RgbImage& image, const std::string& path) {
     std::string rows;
-    rows.reserve(static_cast<std::size_t>(root.height) * (1 + 3 * root.width));
-    for (int y = 0; y < root.height; ++y) {
+    rows.reserve(static_cast<std::size_t>(image.height) * (1 + 3 * image.width));
+    for (int y = 0; y < image.height; ++y) {
         rows += '\0'; // no filter
-        for (int x = 0; x < root.width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned long pixel = image.at(x, y);
             rows += static_cast<char>((pixel >> 16) & 0xFF);
             rows += static_cast<char>((pixel >> 8) & 0xFF);
             rows += static_cast<char>(pixel & 0xFF);
         }
     }
-    XDestroyImage(image);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    const std::string png = EncodePng(root.width, root.height, rows);
+    const std::string png = EncodePng(image.width, image.height, rows);
     const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
     return std::fclose(file) == 0 && written;
+}
+
+RgbImage XClient::Capture(int x, int y, int width, int height) {
+    RgbImage captured;
+    XImage* image = XGetImage(impl_->display, impl_->root, x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image)
+        return captured;
+    captured.width = width;
+    captured.height = height;
+    captured.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column)
+            captured.pixels.push_back(XGetPixel(image, column, row) & 0xFFFFFF);
+    }
+    XDestroyImage(image);
+    return captured;
+}
+
+bool XClient::SaveScreenshot(const std::string& path) {
+    XWindowAttributes root{};
+    XGetWindowAttributes(impl_->display, impl_->root, &root);
+    const RgbImage screen = Capture(0, 0, root.width, root.height);
+    return !screen.pixels.empty() && SavePng(screen, path);
 }
 
 void XClient::RequestClose(XWindowId window) {

@@ -33,6 +33,21 @@ struct StateRequest {
     std::vector<std::string> states;
 };
 
+// Pixels as 0xRRGGBB, row by row.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned long> pixels;
+
+    unsigned long at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+// The image as an uncompressed PNG file.
+bool SavePng(const RgbImage& image, const std::string& path);
+
 struct WindowGeometry {
     int x = 0; // client area's corner on the screen
     int y = 0;
@@ -70,6 +85,8 @@ class XClient {
 
     // The whole screen as an uncompressed PNG file, for looking at after a failure.
     bool SaveScreenshot(const std::string& path);
+    // What the screen shows in a rectangle of screen coordinates.
+    RgbImage Capture(int x, int y, int width, int height);
 
     // WM_DELETE_WINDOW, as a window manager sends it for the close box.
     void RequestClose(XWindowId window);
