@@ -112,6 +112,7 @@ void ComtermE2e::TearDown() {
     }
     process.reset();
     x.reset();
+    desktop.reset();
     server.reset();
     if (HasFailure()) {
         std::cout << "Kept for inspection: " << run << " (program output: " << run / "output.txt"
@@ -122,6 +123,33 @@ void ComtermE2e::TearDown() {
     std::error_code ignored;
     fs::permissions(program->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(run, ignored);
+}
+
+void ComtermE2e::UseWaylandDesktop(bool withXwayland) {
+    x.reset(); // it may talk to the X server of a desktop about to go
+    desktop.reset();
+    desktop = std::make_unique<WaylandDesktop>(run / "weston.log", withXwayland);
+    environment["XDG_RUNTIME_DIR"] = desktop->runtimeDir().string();
+    environment["WAYLAND_DISPLAY"] = desktop->socket();
+    environment["XDG_SESSION_TYPE"] = "wayland";
+    environment["QT_QPA_PLATFORM"] = std::nullopt;
+    if (withXwayland) {
+        environment["DISPLAY"] = desktop->xDisplay();
+        x = std::make_unique<XClient>(desktop->xDisplay());
+    } else {
+        environment["DISPLAY"] = std::nullopt;
+        x = std::make_unique<XClient>(server->display());
+    }
+}
+
+std::unique_ptr<RunningProgram> ComtermE2e::StartWithoutWindow(const fs::path& output) {
+    LaunchOptions options;
+    options.display = server->display();
+    options.output = output;
+    options.home = run / "home";
+    options.environment = environment;
+    fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
+    return std::make_unique<RunningProgram>(program->binary(), options);
 }
 
 void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,

@@ -15,6 +15,7 @@
 #include "support/PtyPeer.h"
 #include "support/SettingsText.h"
 #include "UserInput.h"
+#include "WaylandDesktop.h"
 #include "XSession.h"
 
 using namespace std::chrono_literals;
@@ -110,8 +111,15 @@ class ComtermE2e : public testing::Test {
     std::optional<fs::path> SingleLog();
     bool WaitForLog(const std::string& bytes, std::chrono::milliseconds timeout = 10s);
 
+    // Runs the program's next starts on a Wayland desktop instead of the plain X server, with
+    // the variables a desktop session sets; with Xwayland, `x` then talks to its X server.
+    void UseWaylandDesktop(bool withXwayland);
+    // Starts the program without waiting for an X window, with its output in the file.
+    std::unique_ptr<RunningProgram> StartWithoutWindow(const fs::path& output);
+
     // Variables the program gets over the harness's own, as LaunchOptions takes them.
     std::map<std::string, std::optional<std::string>> environment;
+    std::unique_ptr<WaylandDesktop> desktop;
 
     fs::path run;
     std::unique_ptr<XServer> server;

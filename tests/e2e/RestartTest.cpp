@@ -5,8 +5,30 @@
 
 #include "E2eFixture.h"
 #include "support/PeerLineSettings.h"
+#include "WaylandDesktop.h"
 
-class Restart : public ComtermE2e {};
+class Restart : public ComtermE2e {
+  protected:
+    // Starts the program as a client of the Wayland desktop: it names its window and draws it
+    // (Wayland's own messages in its output say so), and no X window of it appears. It is then
+    // ended, as nothing outside a compositor can close a Wayland window.
+    void ExpectAWaylandWindow(const std::string& output, bool xServerToWatch) {
+        SCOPED_TRACE(output);
+        const std::unique_ptr<RunningProgram> started = StartWithoutWindow(run / output);
+        const bool drawn = PollUntil(
+            [&] {
+                const std::string text = ReadFileBytes(run / output);
+                return text.find(".set_title(\"Порт закрыт\")") != std::string::npos &&
+                       text.find(".attach(") != std::string::npos;
+            },
+            30s);
+        EXPECT_TRUE(drawn) << ReadFileBytes(run / output);
+        EXPECT_TRUE(started->Running());
+        if (xServerToWatch) {
+            EXPECT_TRUE(x->TopLevelWindows(started->pid()).empty()) << "an X window";
+        }
+    }
+};
 
 namespace {
 
@@ -107,4 +129,42 @@ TEST_F(Restart, ARestartRestoresEverySettingChangedInTheWindow) {
     EXPECT_TRUE(WaitForLog("00000101 ")) << "logging on, binary display";
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), FileText(changed)) << "an unchanged run saves the same file";
+}
+
+TEST_F(Restart, SettingsComeBackOnAWaylandDesktopThroughItsXServer) {
+    // Started as a desktop session starts programs, Qt not told which platform to use.
+    UseWaylandDesktop(true);
+    StoredSettings stored;
+    stored.Bauds = "115200";
+    stored.InMode = 0;
+    stored.Pos = 150;
+    stored.Transparent = 200;
+    stored.x = 150;
+    stored.y = 120;
+    stored.w = 500;
+    stored.h = 400;
+    program->WriteSettings(FileText(stored));
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        Launch(); // finds the window among the X server's clients
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(x->Opacity(window), OpacityProperty(200));
+        EXPECT_EQ(Geometry().width, 500);
+        EXPECT_EQ(Geometry().height, 400);
+        EXPECT_EQ(CloseWindow(), 0);
+        // Where the window finally stands is the compositor's own decision (weston's window
+        // manager places it itself); the place asked for is the place the X server reports.
+        EXPECT_EQ(program->ReadSettings(), FileText(stored));
+    }
+
+    // A user's own choice of Qt's platform stands: the window is then a Wayland client.
+    environment["QT_QPA_PLATFORM"] = "wayland";
+    environment["WAYLAND_DEBUG"] = "client";
+    ExpectAWaylandWindow("chosen-wayland.txt", true);
+    EXPECT_EQ(program->ReadSettings(), FileText(stored)) << "no exit, nothing saved";
+
+    // A Wayland desktop without an X server: Qt finds no X display and takes Wayland.
+    UseWaylandDesktop(false);
+    environment["WAYLAND_DEBUG"] = "client";
+    ExpectAWaylandWindow("no-x-server.txt", false);
 }

@@ -69,6 +69,19 @@ std::vector<long> LongProperty(Display* display, Window window, ::Atom property)
     return values;
 }
 
+std::vector<Window> Children(Display* display, Window window) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) && children)
+        found.assign(children, children + count);
+    if (children)
+        XFree(children);
+    return found;
+}
+
 uint32_t Crc32(const std::string& bytes, uint32_t crc = 0) {
     crc = ~crc;
     for (const char c : bytes) {
@@ -202,25 +215,26 @@ unsigned long XClient::Intern(const char* name) {
 
 std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
     Display* display = impl_->display;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<XWindowId> found;
-    if (!XQueryTree(display, impl_->root, &root, &parent, &children, &count))
-        return found;
     const ::Atom pidAtom = Intern("_NET_WM_PID");
-    for (unsigned int i = 0; i < count; ++i) {
+    std::vector<XWindowId> found;
+    auto consider = [&](Window candidate) {
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+        if (!XGetWindowAttributes(display, candidate, &attributes) ||
             attributes.map_state != IsViewable || attributes.override_redirect)
+            return false;
+        const std::vector<long> owner = LongProperty(display, candidate, pidAtom);
+        if (owner.empty())
+            return false;
+        if (owner[0] == pid)
+            found.push_back(candidate);
+        return true;
+    };
+    for (Window top : Children(display, impl_->root)) {
+        if (consider(top))
             continue;
-        const std::vector<long> owner = LongProperty(display, children[i], pidAtom);
-        if (!owner.empty() && owner[0] == pid)
-            found.push_back(children[i]);
+        for (Window inside : Children(display, top))
+            consider(inside);
     }
-    if (children)
-        XFree(children);
     return found;
 }
 

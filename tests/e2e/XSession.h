@@ -64,7 +64,8 @@ class XClient {
     XClient& operator=(const XClient&) = delete;
 
     // Mapped top-level windows that a process owns (by _NET_WM_PID), popups and tooltips
-    // (override-redirect windows) left out.
+    // (override-redirect windows) left out; also inside the frames a window manager puts
+    // around them.
     std::vector<XWindowId> TopLevelWindows(pid_t pid);
     // The window's title as UTF-8 (_NET_WM_NAME, else WM_NAME).
     std::string Title(XWindowId window);

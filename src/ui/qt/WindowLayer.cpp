@@ -31,6 +31,13 @@ constexpr int kDescribedListWidth = 280;
 
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
+// The corner the program last asked for; kKeepPlacement where it never asked.
+QPoint askedCorner;
+
+// A Wayland client cannot learn where its window is: the compositor alone knows.
+bool CornerIsKnown() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 } // namespace
 
@@ -45,6 +52,7 @@ const QTimer* TheTimer() {
 void CreateMainWindow() {
     DropBindingsAndEvents();
     window = std::make_unique<MainWindowWidget>();
+    askedCorner = QPoint(kKeepPlacement, kKeepPlacement);
     DropBindingsAndEvents(); // creation is the program's own doing
 }
 
@@ -198,16 +206,20 @@ void AppendToView(ControlId id, const std::string& text) {
         view->appendText(text);
 }
 
+// Where the corner cannot be known, the one asked for stands in for it, so that a saved
+// place is never one that was not read.
 WindowPlacement GetWindowPlacement() {
-    const QPoint corner = window->frameGeometry().topLeft();
+    const QPoint corner = CornerIsKnown() ? window->frameGeometry().topLeft() : askedCorner;
     return {corner.x(), corner.y(), window->width(), window->height()};
 }
 
 void PlaceWindow(const WindowPlacement& placement) {
-    const WindowPlacement now = GetWindowPlacement();
     auto pick = [](int wanted, int current) { return wanted == kKeepPlacement ? current : wanted; };
-    window->move(pick(placement.x, now.x), pick(placement.y, now.y));
-    window->resize(pick(placement.width, now.width), pick(placement.height, now.height));
+    const QPoint corner = window->frameGeometry().topLeft();
+    window->move(pick(placement.x, corner.x()), pick(placement.y, corner.y()));
+    window->resize(pick(placement.width, window->width()),
+                   pick(placement.height, window->height()));
+    askedCorner = QPoint(pick(placement.x, askedCorner.x()), pick(placement.y, askedCorner.y()));
 }
 
 void ApplyLayout() {
