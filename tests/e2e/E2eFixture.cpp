@@ -1,6 +1,7 @@
 #include "E2eFixture.h"
 
 #include <ctime>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -324,6 +325,13 @@ bool ComtermE2e::WaitForLog(const std::string& bytes, std::chrono::milliseconds 
             return log && ReadFileBytes(*log) == bytes;
         },
         timeout);
+}
+
+std::optional<uid_t> Nobody() {
+    const passwd* entry = getpwnam("nobody");
+    if (!entry || entry->pw_uid == 0)
+        return std::nullopt;
+    return entry->pw_uid;
 }
 
 std::string LogNameAt(std::time_t time) {

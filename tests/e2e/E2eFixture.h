@@ -130,6 +130,11 @@ class ComtermE2e : public testing::Test {
     XWindowId window = 0;
 };
 
+// An unprivileged user to run the program as: root ignores permission bits, so only that way
+// can a file, a directory or a device be closed to the program. Nothing when the system has no
+// such user.
+std::optional<uid_t> Nobody();
+
 // The name a log file started at that time gets.
 std::string LogNameAt(std::time_t time);
 // The name a log file started now gets.

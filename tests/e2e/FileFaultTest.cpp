@@ -3,25 +3,11 @@
 // user froze or keeps elsewhere, a log name that is taken by something else.
 
 #include <ctime>
-#include <pwd.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "E2eFixture.h"
-
-namespace {
-
-// An unprivileged user to run the program as: root ignores permission bits, so only that way
-// can a directory or file be closed to the program. Nothing when the system has no such user.
-std::optional<uid_t> Nobody() {
-    const passwd* entry = getpwnam("nobody");
-    if (!entry || entry->pw_uid == 0)
-        return std::nullopt;
-    return entry->pw_uid;
-}
-
-} // namespace
 
 class FileFault : public ComtermE2e {
   protected:

@@ -238,6 +238,20 @@ std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
     return found;
 }
 
+std::vector<XWindowId> XClient::Popups(pid_t pid) {
+    std::vector<XWindowId> found;
+    for (Window top : Children(impl_->display, impl_->root)) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(impl_->display, top, &attributes) ||
+            attributes.map_state != IsViewable || !attributes.override_redirect)
+            continue;
+        const std::vector<long> owner = LongProperty(impl_->display, top, Intern("_NET_WM_PID"));
+        if (!owner.empty() && owner[0] == pid)
+            found.push_back(top);
+    }
+    return found;
+}
+
 std::string XClient::Title(XWindowId window) {
     std::vector<unsigned char> name = Property(impl_->display, window, Intern("_NET_WM_NAME"));
     if (name.empty())

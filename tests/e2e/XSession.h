@@ -67,6 +67,8 @@ class XClient {
     // (override-redirect windows) left out; also inside the frames a window manager puts
     // around them.
     std::vector<XWindowId> TopLevelWindows(pid_t pid);
+    // Mapped popups of a process: drop-down lists, menus, tooltips (override-redirect windows).
+    std::vector<XWindowId> Popups(pid_t pid);
     // The window's title as UTF-8 (_NET_WM_NAME, else WM_NAME).
     std::string Title(XWindowId window);
     std::optional<WindowGeometry> Geometry(XWindowId window);

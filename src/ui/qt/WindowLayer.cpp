@@ -170,7 +170,7 @@ void AddItem(ControlId id, const std::string& text) {
         combo->setEditText(editText);
 }
 
-void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
+void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry)) {
     QComboBox* combo = window->combo(id);
     QAbstractItemDelegate* previous = combo->view()->itemDelegate();
     combo->view()->setItemDelegate(new ItemDescriptionDelegate(describe, combo));

@@ -4,8 +4,8 @@
 #include <commctrl.h>
 
 #include "shared/TerminalState.h"
-#include "ui/ControlTable.h"
 #include "support/win32/Win32WindowFixture.h"
+#include "ui/ControlTable.h"
 
 namespace {
 
@@ -284,7 +284,8 @@ TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
 
 // The list may describe each port; the program still reads and sets the names themselves.
 TEST_F(ControlOperations, PortListShowsDescriptionsWhileTheProgramSeesNames) {
-    SetItemDescriber(PortCombo, [](const std::string& entry) { return entry + " (USB)"; });
+    SetItemDescriber(PortCombo,
+                     [](const std::string& entry) { return ItemDescription{entry + " (USB)"}; });
     AddItem(PortCombo, "COM300");
     auto shown = [](int index) {
         char text[64] = {};
