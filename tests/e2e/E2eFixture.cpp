@@ -153,7 +153,7 @@ std::unique_ptr<RunningProgram> ComtermE2e::StartWithoutWindow(const fs::path& o
     return std::make_unique<RunningProgram>(program->binary(), options);
 }
 
-void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
+void ComtermE2e::StartInstance(const fs::path& binary, std::optional<uid_t> user,
                                const fs::path& output, Instance& started) {
     LaunchOptions options;
     options.display = server->display();
@@ -166,7 +166,7 @@ void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t>
     if (user) {
         ASSERT_EQ(chown(options.home.c_str(), *user, *user), 0);
     }
-    started.process = std::make_unique<RunningProgram>(dir.binary(), options);
+    started.process = std::make_unique<RunningProgram>(binary, options);
     started.window = 0;
     const bool shown = PollUntil(
         [&] {
@@ -200,7 +200,7 @@ void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings) {
 
 void ComtermE2e::Launch(std::optional<uid_t> user) {
     Instance started;
-    StartInstance(*program, user, run / "output.txt", started);
+    StartInstance(program->binary(), user, run / "output.txt", started);
     process = std::move(started.process);
     window = started.window;
 }

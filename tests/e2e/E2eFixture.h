@@ -83,9 +83,9 @@ class ComtermE2e : public testing::Test {
     // Closes the window as a window manager's close box does and waits for the process to
     // end; its exit status, or -1 when it ended otherwise or not in time.
     int CloseWindow();
-    // The same for a second program beside the one under test.
-    void StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
-                       const fs::path& output, Instance& started);
+    // The same for a second program beside the one under test, or one installed elsewhere.
+    void StartInstance(const fs::path& binary, std::optional<uid_t> user, const fs::path& output,
+                       Instance& started);
     int CloseInstance(Instance& instance, const fs::path& output);
 
     WindowGeometry Geometry();

@@ -85,7 +85,7 @@ TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {
     otherSettings.x = 600; // beside the first window, so clicks land where meant
     otherDir.WriteSettings(FileText(otherSettings));
     Instance other;
-    StartInstance(otherDir, std::nullopt, run / "other-output.txt", other);
+    StartInstance(otherDir.binary(), std::nullopt, run / "other-output.txt", other);
     ASSERT_FALSE(HasFatalFailure());
     const WindowGeometry otherAt = *x->Geometry(other.window);
     input->Click(otherAt.x + At::Connect.x, otherAt.y + At::Connect.y);

@@ -112,6 +112,11 @@ RunningProgram::RunningProgram(const fs::path& binary, const LaunchOptions& opti
         envp.push_back(variable.data());
     envp.push_back(nullptr);
     const std::string path = binary.string();
+    std::vector<std::string> arguments = options.arguments;
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const std::string output = options.output.string();
     const int outputFd = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (outputFd < 0)
@@ -133,8 +138,7 @@ RunningProgram::RunningProgram(const fs::path& binary, const LaunchOptions& opti
                 setresuid(*options.user, *options.user, *options.user) != 0)
                 _exit(126);
         }
-        char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-        execve(path.c_str(), argv, envp.data());
+        execve(path.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outputFd);

@@ -40,9 +40,10 @@ class ProgramDirectory {
 
 struct LaunchOptions {
     std::string display;
-    fs::path output;           // stdout and stderr of the program
-    fs::path home;             // HOME and XDG_RUNTIME_DIR
-    std::optional<uid_t> user; // run as this user and its group instead of ours
+    fs::path output;                    // stdout and stderr of the program
+    fs::path home;                      // HOME and XDG_RUNTIME_DIR
+    std::optional<uid_t> user;          // run as this user and its group instead of ours
+    std::vector<std::string> arguments; // after the program's own name
     // Variables set for the program over the harness's own (which include QT_QPA_PLATFORM=xcb
     // and DISPLAY); none removes one.
     std::map<std::string, std::optional<std::string>> environment;
