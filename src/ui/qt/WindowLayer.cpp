@@ -206,8 +206,8 @@ void AppendToView(ControlId id, const std::string& text) {
         view->appendText(text);
 }
 
-// Where the corner cannot be known, the one asked for stands in for it, so that a saved
-// place is never one that was not read.
+// Where the corner cannot be known, the one last asked for stands in for it: the settings then
+// keep the place they gave instead of one that was never read.
 WindowPlacement GetWindowPlacement() {
     const QPoint corner = CornerIsKnown() ? window->frameGeometry().topLeft() : askedCorner;
     return {corner.x(), corner.y(), window->width(), window->height()};
