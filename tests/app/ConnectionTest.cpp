@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "LinkFixture.h"
-#include "support/PeerLineSettings.h"
 #include "serial/SerialPort.h"
+#include "support/PeerLineSettings.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/SendEditorWidget.h"
 

@@ -3,8 +3,8 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "shared/TerminalState.h"
 #include "SettingsFixture.h"
+#include "shared/TerminalState.h"
 
 namespace {
 
