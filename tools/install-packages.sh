@@ -7,8 +7,15 @@ packages=(
     qt6-base-dev fonts-liberation2
     # Condensed and light weights, for the font dialog's tests of weights other than 400 and 700.
     fonts-dejavu-extra
+    # The fonts ghostscript and ImageMagick bring along, under which "Courier" is Nimbus Mono PS:
+    # the tests must hold whichever fonts a desktop has.
+    fonts-urw-base35
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils libx11-dev
+    # A Wayland desktop with its X server for X programs, and Qt's Wayland platform.
+    weston xwayland qt6-wayland
+    # Checks the menu entry the per-user install puts in place.
+    desktop-file-utils
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine wine64
 )

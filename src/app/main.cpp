@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/Startup.h"
+#include "ui/qt/DisplayChoice.h"
 #include "ui/qt/GuiFont.h"
 
 int main(int argc, char** argv) {
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     // options (-qwindowgeometry, -style, -platform...) can change the window.
     int qtArgumentCount = argc > 0 ? 1 : 0;
     char* qtArguments[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    PreferTheXDisplay();
     QApplication application(qtArgumentCount, qtArguments);
     UseDefaultGuiFont();
     return RunComterm();

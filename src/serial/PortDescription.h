@@ -3,5 +3,8 @@
 
 #include <string>
 
-// A Windows-1251 line for the drop-down list entry of the port name.
-std::string PortDescription(const std::string& name);
+#include "ui/Window.h"
+
+// A Windows-1251 line for the drop-down list entry of the port name; an entry whose device is
+// there stands out.
+ItemDescription PortDescription(const std::string& name);

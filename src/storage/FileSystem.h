@@ -1,6 +1,7 @@
 #pragma once
 // The few operating-system calls of the storage code; everything else in it is portable.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,8 +11,13 @@ constexpr FileHandle kNoFile = -1;
 
 enum class FileAccess { None, ReadOnly, ReadWrite };
 
-// Reads the whole file; tells whether it could be opened for writing, only for reading or not
-// at all (then `bytes` is left empty).
+// More than a settings file could ever need; the rest of a larger file is not read.
+constexpr std::size_t kMaxReadBytes = 16u << 20;
+
+// Reads at most kMaxReadBytes of a regular file, following links; tells whether the file may
+// also be replaced (ReadWrite), only read (ReadOnly), or could not be read (None, `bytes` left
+// empty). Anything but a regular file (a pipe, a device, a directory, a link loop) reads as
+// None, and no open or read of it waits.
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes);
 
 // A temporary file beside its target that takes the target's place only once it is complete.
@@ -21,15 +27,17 @@ struct Replacement {
     FileHandle Handle = kNoFile;
 };
 
-// Creates the empty temporary file; false when the target's directory takes no new file.
+// Creates the empty temporary file; false when the target's directory takes no new file or the
+// target may not be replaced. Only a regular file that the user may write, or a name that does
+// not exist yet, is replaced; a link stays a link, and its target is replaced instead.
 bool BeginReplacement(const std::string& target, Replacement& replacement);
 
 // Writes the bytes, flushes them to the disk and renames the temporary file over the target.
 // On any failure the temporary file is removed and the target keeps its old content.
 void FinishReplacement(Replacement& replacement, std::string_view bytes);
 
-// Opens or creates the file for appending, locked against other writers; kNoFile when either
-// the open or the lock is refused.
+// Opens or creates a regular file for appending, locked against other writers; kNoFile when
+// the open or the lock is refused or the name is anything but a regular file.
 FileHandle OpenLockedForAppend(const std::string& name);
 
 // Hands the bytes straight to the file system, so readers of the file see them at once.

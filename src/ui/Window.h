@@ -47,8 +47,14 @@ std::string GetText(ControlId id);
 // selects nothing; text that begins no entry leaves the selection as it is.
 void SetText(ControlId id, const std::string& text);
 void AddItem(ControlId id, const std::string& text);
+// How the drop-down list shows an entry: a text of its own, and whether the entry stands out
+// from the others (in bold, where the list can show it).
+struct ItemDescription {
+    std::string text;
+    bool standsOut = false;
+};
 // The drop-down list shows each entry as describe(entry) while the entry's text stays as it is.
-void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry));
+void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry));
 int GetSpinValue(ControlId id);
 void SetSpinValue(ControlId id, int value); // kept inside the spin box's range
 int GetSplitterPosition();                  // height of ReceiveView

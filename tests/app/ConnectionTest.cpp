@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "LinkFixture.h"
-#include "support/PeerLineSettings.h"
 #include "serial/SerialPort.h"
+#include "support/PeerLineSettings.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/SendEditorWidget.h"
 
@@ -71,6 +71,8 @@ TEST_F(ConnectionTest, ClickConnectsWithTheLightRedPictureAndClickAgainDisconnec
     EXPECT_EQ(SerialPort::WriteText("AT\r"), 3);
     EXPECT_EQ(peer.Receive(3, 1s), "AT\r");
 
+    EXPECT_EQ(button()->picture().devicePixelRatio(), button()->devicePixelRatioF())
+        << "drawn at the screen's pixels";
     const QImage picture = button()->picture().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(picture.size(), QSize(80, 20));
     int darkInText = 0;

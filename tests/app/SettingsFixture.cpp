@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QSpinBox>
 #include <QTest>
 
@@ -20,6 +21,20 @@
 namespace {
 
 const char* const kSettingsFile = "Setting.ini";
+
+// How near the image comes to the colour: the smallest largest-channel difference of a pixel.
+int Nearest(const QImage& image, const QColor& color) {
+    int nearest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            nearest = std::min(nearest, std::max({std::abs(pixel.red() - color.red()),
+                                                  std::abs(pixel.green() - color.green()),
+                                                  std::abs(pixel.blue() - color.blue())}));
+        }
+    }
+    return nearest;
+}
 
 } // namespace
 
@@ -152,14 +167,18 @@ void SettingsTest::ExpectShown(const StoredSettings& v) {
 }
 
 bool SettingsTest::DrawsTextIn(ControlId id, const QColor& color) {
-    SetText(id, "MMMM####");
+    const QString text = QStringLiteral("MMMM####");
+    SetText(id, FromQString(text));
     QApplication::processEvents();
-    const QImage image = control(id)->grab().toImage();
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y).rgb() == color.rgb())
-                return true;
-        }
-    }
-    return false;
+    const QImage drawn = control(id)->grab().toImage();
+    QImage reference(drawn.size(), QImage::Format_RGB32);
+    reference.fill(control(id)->palette().color(QPalette::Base));
+    QPainter painter(&reference);
+    painter.setFont(control(id)->font());
+    painter.setPen(color);
+    painter.drawText(reference.rect(), Qt::AlignCenter, text);
+    painter.end();
+    // Glyphs standing at other fractions of a pixel may come a few levels less near.
+    constexpr int kPlacementTolerance = 16;
+    return Nearest(drawn, color) <= Nearest(reference, color) + kPlacementTolerance;
 }

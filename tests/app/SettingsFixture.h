@@ -40,9 +40,10 @@ class SettingsTest : public testing::Test {
     // The window, the controls and the terminal state show exactly these values.
     void ExpectShown(const StoredSettings& values);
 
-    // Whether the control, given some text, draws a pixel of exactly this colour: the stems
-    // of the glyphs have the text colour, while any other colour blended with the background
-    // never gives it.
+    // Whether the control, given some text, draws it in this colour: some pixel comes as near
+    // to the colour as the same text in the control's font comes when drawn in that colour on
+    // the control's background. Thin or unhinted glyphs never reach the pure colour, so it is
+    // the font itself that tells how near is near.
     bool DrawsTextIn(ControlId id, const QColor& color);
 
     MainWindowWidget* window() const { return TheMainWindow(); }

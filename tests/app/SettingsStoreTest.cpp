@@ -132,6 +132,9 @@ TEST_P(SettingsRoundTrip, EveryValueComesBackAfterARestart) {
     ExpectShown(values);
     for (const WindowEvent& event : TakePendingEvents())
         EXPECT_NE(event.type, EventType::Control) << "applying settings raises no control event";
+    // Shown, as at every start: a window that cannot tell where it stands keeps its place.
+    ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     EXPECT_EQ(Exit(), FileText(values));
 
     Start();

@@ -1,6 +1,7 @@
 #include "E2eFixture.h"
 
 #include <ctime>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,6 +113,7 @@ void ComtermE2e::TearDown() {
     }
     process.reset();
     x.reset();
+    desktop.reset();
     server.reset();
     if (HasFailure()) {
         std::cout << "Kept for inspection: " << run << " (program output: " << run / "output.txt"
@@ -124,7 +126,34 @@ void ComtermE2e::TearDown() {
     fs::remove_all(run, ignored);
 }
 
-void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
+void ComtermE2e::UseWaylandDesktop(bool withXwayland) {
+    x.reset(); // it may talk to the X server of a desktop about to go
+    desktop.reset();
+    desktop = std::make_unique<WaylandDesktop>(run / "weston.log", withXwayland);
+    environment["XDG_RUNTIME_DIR"] = desktop->runtimeDir().string();
+    environment["WAYLAND_DISPLAY"] = desktop->socket();
+    environment["XDG_SESSION_TYPE"] = "wayland";
+    environment["QT_QPA_PLATFORM"] = std::nullopt;
+    if (withXwayland) {
+        environment["DISPLAY"] = desktop->xDisplay();
+        x = std::make_unique<XClient>(desktop->xDisplay());
+    } else {
+        environment["DISPLAY"] = std::nullopt;
+        x = std::make_unique<XClient>(server->display());
+    }
+}
+
+std::unique_ptr<RunningProgram> ComtermE2e::StartWithoutWindow(const fs::path& output) {
+    LaunchOptions options;
+    options.display = server->display();
+    options.output = output;
+    options.home = run / "home";
+    options.environment = environment;
+    fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
+    return std::make_unique<RunningProgram>(program->binary(), options);
+}
+
+void ComtermE2e::StartInstance(const fs::path& binary, std::optional<uid_t> user,
                                const fs::path& output, Instance& started,
                                const std::vector<std::string>& arguments) {
     LaunchOptions options;
@@ -133,12 +162,13 @@ void ComtermE2e::StartInstance(const ProgramDirectory& dir, std::optional<uid_t>
     options.home = run / "home";
     options.user = user;
     options.arguments = arguments;
+    options.environment = environment;
     // Qt wants its runtime directory private to the user it runs as.
     fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
     if (user) {
         ASSERT_EQ(chown(options.home.c_str(), *user, *user), 0);
     }
-    started.process = std::make_unique<RunningProgram>(dir.binary(), options);
+    started.process = std::make_unique<RunningProgram>(binary, options);
     started.window = 0;
     const bool shown = PollUntil(
         [&] {
@@ -172,7 +202,7 @@ void ComtermE2e::LaunchOnCom5(const PtyPeer& peer, StoredSettings& settings) {
 
 void ComtermE2e::Launch(std::optional<uid_t> user, const std::vector<std::string>& arguments) {
     Instance started;
-    StartInstance(*program, user, run / "output.txt", started, arguments);
+    StartInstance(program->binary(), user, run / "output.txt", started, arguments);
     process = std::move(started.process);
     window = started.window;
 }
@@ -302,6 +332,13 @@ bool ComtermE2e::WaitForLog(const std::string& bytes, std::chrono::milliseconds 
             return log && ReadFileBytes(*log) == bytes;
         },
         timeout);
+}
+
+std::optional<uid_t> Nobody() {
+    const passwd* entry = getpwnam("nobody");
+    if (!entry || entry->pw_uid == 0)
+        return std::nullopt;
+    return entry->pw_uid;
 }
 
 std::string LogNameAt(std::time_t time) {

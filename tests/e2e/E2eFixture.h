@@ -15,6 +15,7 @@
 #include "support/PtyPeer.h"
 #include "support/SettingsText.h"
 #include "UserInput.h"
+#include "WaylandDesktop.h"
 #include "XSession.h"
 
 using namespace std::chrono_literals;
@@ -85,10 +86,9 @@ class ComtermE2e : public testing::Test {
     // Closes the window as a window manager's close box does and waits for the process to
     // end; its exit status, or -1 when it ended otherwise or not in time.
     int CloseWindow();
-    // The same for a second program beside the one under test.
-    void StartInstance(const ProgramDirectory& dir, std::optional<uid_t> user,
-                       const fs::path& output, Instance& started,
-                       const std::vector<std::string>& arguments = {});
+    // The same for a second program beside the one under test, or one installed elsewhere.
+    void StartInstance(const fs::path& binary, std::optional<uid_t> user, const fs::path& output,
+                       Instance& started, const std::vector<std::string>& arguments = {});
     int CloseInstance(Instance& instance, const fs::path& output);
 
     WindowGeometry Geometry();
@@ -116,6 +116,16 @@ class ComtermE2e : public testing::Test {
     std::optional<fs::path> SingleLog();
     bool WaitForLog(const std::string& bytes, std::chrono::milliseconds timeout = 10s);
 
+    // Runs the program's next starts on a Wayland desktop instead of the plain X server, with
+    // the variables a desktop session sets; with Xwayland, `x` then talks to its X server.
+    void UseWaylandDesktop(bool withXwayland);
+    // Starts the program without waiting for an X window, with its output in the file.
+    std::unique_ptr<RunningProgram> StartWithoutWindow(const fs::path& output);
+
+    // Variables the program gets over the harness's own, as LaunchOptions takes them.
+    std::map<std::string, std::optional<std::string>> environment;
+    std::unique_ptr<WaylandDesktop> desktop;
+
     fs::path run;
     std::unique_ptr<XServer> server;
     std::unique_ptr<XClient> x;
@@ -124,6 +134,11 @@ class ComtermE2e : public testing::Test {
     std::unique_ptr<RunningProgram> process;
     XWindowId window = 0;
 };
+
+// An unprivileged user to run the program as: root ignores permission bits, so only that way
+// can a file, a directory or a device be closed to the program. Nothing when the system has no
+// such user.
+std::optional<uid_t> Nobody();
 
 // The name a log file started at that time gets.
 std::string LogNameAt(std::time_t time);

@@ -1,27 +1,13 @@
 // The program beside files and directories that are not what it expects: a program directory
-// it may not write, one that disappears, a settings file that is no settings file, a log name
-// that is taken by a directory.
+// it may not write, one that disappears, a settings file that is no settings file or one the
+// user froze or keeps elsewhere, a log name that is taken by something else.
 
 #include <ctime>
-#include <pwd.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "E2eFixture.h"
-
-namespace {
-
-// An unprivileged user to run the program as: root ignores permission bits, so only that way
-// can a directory or file be closed to the program. Nothing when the system has no such user.
-std::optional<uid_t> Nobody() {
-    const passwd* entry = getpwnam("nobody");
-    if (!entry || entry->pw_uid == 0)
-        return std::nullopt;
-    return entry->pw_uid;
-}
-
-} // namespace
 
 class FileFault : public ComtermE2e {
   protected:
@@ -144,39 +130,87 @@ TEST_F(FileFault, TenMegabytesOfRandomBytesAsSettings) {
 TEST_F(FileFault, SettingsFileTheProgramMayNotRead) {
     if (!CanRunAsAnotherUser())
         GTEST_SKIP() << kNeedsAnotherUser;
+    // The directory is the program user's own, so only the file's mode stops the save.
     ASSERT_EQ(chown(program->path().c_str(), *nobody, *nobody), 0);
     StoredSettings stored;
     stored.w = 600;
     program->WriteSettings(FileText(stored));
     fs::permissions(program->settings(), fs::perms::none);
     RunWithDefaults(nobody);
-    // Written anew by the program's user; the file keeps the mode the user gave it.
-    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
+    EXPECT_EQ(fs::status(program->settings()).permissions(), fs::perms::none);
+    fs::permissions(program->settings(), fs::perms::owner_read);
+    EXPECT_EQ(program->ReadSettings(), FileText(stored)) << "a file it may not write is kept";
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
 }
 
 TEST_F(FileFault, SettingsFileThatIsALinkToItself) {
     fs::create_symlink("Setting.ini", program->settings());
     RunWithDefaults();
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(program->settings())));
-    EXPECT_EQ(program->ReadSettings(), FileText(StoredSettings{}));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(program->settings())));
+    EXPECT_EQ(fs::read_symlink(program->settings()), "Setting.ini");
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
 }
 
-TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
+TEST_F(FileFault, SettingsFileThatIsAPipe) {
+    ASSERT_EQ(mkfifo(program->settings().c_str(), 0644), 0);
+    RunWithDefaults(); // a start that read it would wait for a writer for ever
+    EXPECT_TRUE(fs::is_fifo(program->settings()));
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
+}
+
+TEST_F(FileFault, ReadOnlySettingsAreKeptAndLinkedSettingsAreSavedThroughTheLink) {
+    // Made read-only to freeze it: even root, which may write anything, leaves it.
+    StoredSettings frozen;
+    frozen.w = 500;
+    program->WriteSettings(FileText(frozen));
+    fs::permissions(program->settings(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Launch();
+    EXPECT_EQ(Geometry().width, 500);
+    ClickAt(At::OnTop);
+    Sync();
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_EQ(program->ReadSettings(), FileText(frozen));
+    EXPECT_EQ(fs::status(program->settings()).permissions(),
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    // Kept with the user's other settings, by a relative link.
+    fs::remove(program->settings());
+    const fs::path config = run / "config";
+    fs::create_directory(config);
+    StoredSettings linked;
+    linked.w = 520;
+    WriteFileBytes(config / "comterm.ini", FileText(linked));
+    fs::create_symlink("../config/comterm.ini", program->settings());
+    Launch();
+    EXPECT_EQ(Geometry().width, 520);
+    ClickAt(At::OnTop);
+    Sync();
+    EXPECT_EQ(CloseWindow(), 0);
+    EXPECT_EQ(fs::read_symlink(program->settings()), "../config/comterm.ini") << "still the link";
+    linked.WinState = 0;
+    EXPECT_EQ(ReadFileBytes(config / "comterm.ini"), FileText(linked));
+    EXPECT_EQ(ListNames(config), std::vector<std::string>{"comterm.ini"}) << "no temporary file";
+    EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
+}
+
+TEST_F(FileFault, LogNameTakenByAnythingButAFileIsRetriedWithTheNextChunk) {
     PtyPeer peer;
     StoredSettings settings;
     settings.Log = 1;
     LaunchOnCom5(peer, settings);
     Connect();
 
-    // Every name of the next three seconds is a directory already.
+    // Every name of the next three seconds is taken: by a directory, a pipe (which would
+    // block the tick once full) and a link to a device (which would swallow the log).
     const std::time_t blockedFrom = std::time(nullptr);
     const std::time_t blockedTo = blockedFrom + 2;
     std::vector<fs::path> taken;
-    for (std::time_t t = blockedFrom; t <= blockedTo; ++t) {
+    for (std::time_t t = blockedFrom; t <= blockedTo; ++t)
         taken.push_back(program->path() / LogNameAt(t));
-        fs::create_directory(taken.back());
-    }
+    fs::create_directory(taken[0]);
+    ASSERT_EQ(mkfifo(taken[1].c_str(), 0644), 0);
+    fs::create_symlink("/dev/null", taken[2]);
 
     struct Chunk {
         std::string text;
@@ -216,9 +250,8 @@ TEST_F(FileFault, LogNameTakenByADirectoryIsRetriedWithTheNextChunk) {
             EXPECT_GE(i, first) << chunks[i].text << " came after the taken names";
         }
     }
-    for (const fs::path& dir : taken) {
-        EXPECT_TRUE(fs::is_directory(dir));
-        EXPECT_TRUE(fs::is_empty(dir));
-    }
+    EXPECT_TRUE(fs::is_directory(taken[0]) && fs::is_empty(taken[0]));
+    EXPECT_TRUE(fs::is_fifo(taken[1]));
+    EXPECT_EQ(fs::read_symlink(taken[2]), "/dev/null");
     EXPECT_EQ(CloseWindow(), 0);
 }

@@ -1,6 +1,8 @@
 // The port misbehaving under the program: a device that goes away mid-stream, a device that
 // another program holds.
 
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -83,7 +85,7 @@ TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {
     otherSettings.x = 600; // beside the first window, so clicks land where meant
     otherDir.WriteSettings(FileText(otherSettings));
     Instance other;
-    StartInstance(otherDir, std::nullopt, run / "other-output.txt", other);
+    StartInstance(otherDir.binary(), std::nullopt, run / "other-output.txt", other);
     ASSERT_FALSE(HasFatalFailure());
     const WindowGeometry otherAt = *x->Geometry(other.window);
     input->Click(otherAt.x + At::Connect.x, otherAt.y + At::Connect.y);
@@ -190,5 +192,109 @@ TEST_F(PortFault, WriteToAPeerThatDoesNotReadEndsWithinItsBound) {
     ASSERT_GE(arrived.size(), 3u);
     EXPECT_EQ(arrived.substr(arrived.size() - 3), "def");
     EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_EQ(CloseWindow(), 0);
+}
+
+namespace {
+
+// One line of text in an image: the rows it covers, how far right its ink reaches, and how
+// much ink its first few columns hold (wider for bold strokes).
+struct TextLine {
+    int top = 0;
+    int bottom = 0;
+    int right = 0;
+    int leadingInk = 0;
+};
+
+int Darkness(unsigned long pixel) {
+    const int gray = static_cast<int>(
+        ((pixel >> 16) * 11 + ((pixel >> 8) & 0xFF) * 16 + (pixel & 0xFF) * 5) / 32);
+    return 255 - gray;
+}
+
+// The lines of dark text, top to bottom, as rows with and without ink tell them apart.
+std::vector<TextLine> TextLines(const RgbImage& image) {
+    constexpr int kInk = 128;
+    constexpr int kLeading = 22; // about the width of "COM", which every entry begins with
+    std::vector<TextLine> lines;
+    bool inLine = false;
+    for (int y = 0; y < image.height; ++y) {
+        int right = -1;
+        int leading = 0;
+        for (int x = 2; x < image.width - 2; ++x) {
+            const int dark = Darkness(image.at(x, y));
+            if (dark >= kInk)
+                right = x;
+            if (x < kLeading)
+                leading += dark;
+        }
+        if (right < 0) {
+            inLine = false;
+            continue;
+        }
+        if (!inLine)
+            lines.push_back({y, y, 0, 0});
+        inLine = true;
+        TextLine& line = lines.back();
+        line.bottom = y;
+        line.right = std::max(line.right, right);
+        line.leadingInk += leading;
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(PortFault, PortTheUserMayNotOpenIsMarkedInTheList) {
+    const std::optional<uid_t> nobody = Nobody();
+    if (geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root and a user \"nobody\": root may open any device";
+    PtyPeer mine;
+    PtyPeer theirs;
+    for (const PtyPeer* peer : {&mine, &theirs})
+        ASSERT_EQ(chown(peer->path.c_str(), *nobody, *nobody), 0);
+    program->LinkPort("COM5", mine.path);
+    program->LinkPort("COM6", theirs.path);
+    program->LinkPort("COM7", "/dev/pts-gone");
+    Launch(nobody);
+
+    // The entries as the open list shows them; COM5 to COM7 are the lines 4 to 6.
+    auto list = [&]() {
+        ClickAt(At::Port);
+        Sync();
+        std::vector<XWindowId> popups;
+        EXPECT_TRUE(PollUntil([&] { return !(popups = x->Popups(process->pid())).empty(); }, 5s))
+            << "the list did not open";
+        std::vector<TextLine> lines;
+        if (!popups.empty()) {
+            const WindowGeometry at = *x->Geometry(popups.front());
+            lines = TextLines(x->Capture(at.x, at.y, at.width, at.height));
+        }
+        input->Key("Escape");
+        Sync();
+        return lines;
+    };
+    const std::vector<TextLine> before = list();
+    ASSERT_GE(before.size(), 7u);
+    // "COM5  /dev/pts/N — есть" and "COM6  /dev/pts/M — есть"
+    EXPECT_LE(std::abs(before[5].right - before[4].right), 3) << "two devices it may open";
+    EXPECT_GT(before[4].leadingInk * 10, before[6].leadingInk * 12)
+        << "a device that is there in bold, one that is not in regular weight";
+
+    // The device is taken back: this user may no longer open it.
+    ASSERT_EQ(chown(theirs.path.c_str(), 0, 0), 0);
+    const std::vector<TextLine> after = list();
+    ASSERT_GE(after.size(), 7u);
+    EXPECT_EQ(after[4].right, before[4].right);
+    // "COM6  /dev/pts/M — есть, нет доступа"
+    EXPECT_GT(after[5].right, before[5].right + 40) << "the entry says the user has no access";
+    EXPECT_EQ(after[5].leadingInk, before[5].leadingInk) << "still there, still in bold";
+
+    // Choosing it fails as any open does; the one the user may open opens.
+    ChoosePort("COM6");
+    ClickAt(At::Connect);
+    EXPECT_TRUE(WaitForTitle(kTitleOpenFailed)) << Title();
+    ChoosePort("COM5");
+    Connect();
     EXPECT_EQ(CloseWindow(), 0);
 }

@@ -84,20 +84,29 @@ std::vector<fs::path> ProgramDirectory::LogFiles() const {
 
 RunningProgram::RunningProgram(const fs::path& binary, const LaunchOptions& options) {
     // Everything the child needs is built before fork: the test may have threads.
-    const char* const replaced[] = {"DISPLAY=",         "QT_QPA_PLATFORM=", "HOME=",
-                                    "XDG_RUNTIME_DIR=", "WAYLAND_DISPLAY=", "QT_ACCESSIBILITY="};
+    // The test's own desktop, if it runs in one, stays out of the program's.
+    std::map<std::string, std::optional<std::string>> set = {
+        {"DISPLAY", options.display},
+        {"QT_QPA_PLATFORM", "xcb"},
+        {"QT_ACCESSIBILITY", "0"},
+        {"HOME", options.home.string()},
+        {"XDG_RUNTIME_DIR", options.home.string()},
+        {"WAYLAND_DISPLAY", std::nullopt},
+        {"XDG_SESSION_TYPE", std::nullopt},
+        {"QT_SCALE_FACTOR", std::nullopt},
+    };
+    for (const auto& [name, value] : options.environment)
+        set[name] = value;
     std::vector<std::string> env;
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
-        if (std::none_of(std::begin(replaced), std::end(replaced),
-                         [&](const char* name) { return variable.rfind(name, 0) == 0; }))
+        if (!set.contains(variable.substr(0, variable.find('='))))
             env.push_back(variable);
     }
-    env.push_back("DISPLAY=" + options.display);
-    env.push_back("QT_QPA_PLATFORM=xcb");
-    env.push_back("QT_ACCESSIBILITY=0");
-    env.push_back("HOME=" + options.home.string());
-    env.push_back("XDG_RUNTIME_DIR=" + options.home.string());
+    for (const auto& [name, value] : set) {
+        if (value)
+            env.push_back(name + "=" + *value);
+    }
     std::vector<char*> envp;
     for (std::string& variable : env)
         envp.push_back(variable.data());

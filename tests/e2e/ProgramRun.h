@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -42,7 +43,10 @@ struct LaunchOptions {
     fs::path output;                    // stdout and stderr of the program
     fs::path home;                      // HOME and XDG_RUNTIME_DIR
     std::optional<uid_t> user;          // run as this user and its group instead of ours
-    std::vector<std::string> arguments; // after the program's name
+    std::vector<std::string> arguments; // after the program's own name
+    // Variables set for the program over the harness's own (which include QT_QPA_PLATFORM=xcb
+    // and DISPLAY); none removes one.
+    std::map<std::string, std::optional<std::string>> environment;
 };
 
 class RunningProgram {

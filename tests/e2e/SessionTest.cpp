@@ -359,3 +359,58 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     settings.Bauds = "576000";
     EXPECT_EQ(program->ReadSettings(), FileText(settings));
 }
+
+TEST_F(Session, ConnectedPictureIsDrawnSharpOnAScaledScreen) {
+    // A desktop at 200 %: every pixel of the layout is two by two on the screen.
+    environment["QT_SCALE_FACTOR"] = "2";
+    PtyPeer peer;
+    StoredSettings settings;
+    LaunchOnCom5(peer, settings);
+    const WindowGeometry at = Geometry();
+    EXPECT_EQ(at.width, 2 * 420);
+    EXPECT_EQ(at.height, 2 * 304);
+    input->Click(at.x + 2 * At::Connect.x, at.y + 2 * At::Connect.y);
+    ASSERT_TRUE(WaitForTitle(kTitleOpen)) << Title();
+    Sync();
+
+    // The button stands at (12, 20), 80 x 20; the picture covers its face inside a border of
+    // 2, and its word starts at (10, 5) of the picture.
+    constexpr int kBorder = 2 * 2;
+    const RgbImage face = x->Capture(at.x + 2 * 12 + kBorder, at.y + 2 * 20 + kBorder,
+                                     2 * 80 - 2 * kBorder, 2 * 20 - 2 * kBorder);
+    ASSERT_EQ(face.width, 152);
+    constexpr unsigned long kPictureRed = 0xFF8A8A;
+    EXPECT_EQ(face.at(0, 0), kPictureRed);
+    EXPECT_EQ(face.at(face.width - 1, 0), kPictureRed);
+    EXPECT_EQ(face.at(0, face.height - 1), kPictureRed);
+    EXPECT_EQ(face.at(face.width - 1, face.height - 1), kPictureRed);
+    const int wordX = 2 * 10 - kBorder;
+    const int wordY = 2 * 5 - kBorder;
+    int dark = 0;
+    int darkOutside = 0;
+    // A picture of 80 x 20 pixels stretched to the screen shows each of its pixels as a block of
+    // two by two; one drawn at the screen's pixels has edges inside such blocks.
+    int splitBlocks = 0;
+    for (int y = 0; y + 1 < face.height; y += 2) {
+        for (int x = 0; x + 1 < face.width; x += 2) {
+            const unsigned long corner = face.at(x, y);
+            splitBlocks += face.at(x + 1, y) != corner || face.at(x, y + 1) != corner ||
+                           face.at(x + 1, y + 1) != corner;
+        }
+    }
+    for (int y = 0; y < face.height; ++y) {
+        for (int x = 0; x < face.width; ++x) {
+            const unsigned long pixel = face.at(x, y);
+            const int gray = static_cast<int>(
+                ((pixel >> 16) * 11 + ((pixel >> 8) & 0xFF) * 16 + (pixel & 0xFF) * 5) / 32);
+            if (gray >= 96)
+                continue;
+            ++dark;
+            darkOutside += x < wordX || y < wordY;
+        }
+    }
+    EXPECT_GT(dark, 4 * 30) << "the word in black";
+    EXPECT_EQ(darkOutside, 0) << "nothing left of or above the word's corner";
+    EXPECT_GT(splitBlocks, 40) << "drawn at the screen's pixels, not stretched";
+    EXPECT_EQ(CloseWindow(), 0);
+}

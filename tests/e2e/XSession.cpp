@@ -69,6 +69,19 @@ std::vector<long> LongProperty(Display* display, Window window, ::Atom property)
     return values;
 }
 
+std::vector<Window> Children(Display* display, Window window) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) && children)
+        found.assign(children, children + count);
+    if (children)
+        XFree(children);
+    return found;
+}
+
 uint32_t Crc32(const std::string& bytes, uint32_t crc = 0) {
     crc = ~crc;
     for (const char c : bytes) {
@@ -200,37 +213,43 @@ unsigned long XClient::Intern(const char* name) {
     return XInternAtom(impl_->display, name, False);
 }
 
-std::vector<XWindowId> XClient::MappedWindowsOf(pid_t pid, bool overrideRedirect) {
+std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
     Display* display = impl_->display;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<XWindowId> found;
-    if (!XQueryTree(display, impl_->root, &root, &parent, &children, &count))
-        return found;
     const ::Atom pidAtom = Intern("_NET_WM_PID");
-    for (unsigned int i = 0; i < count; ++i) {
+    std::vector<XWindowId> found;
+    auto consider = [&](Window candidate) {
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, children[i], &attributes) ||
-            attributes.map_state != IsViewable ||
-            bool(attributes.override_redirect) != overrideRedirect)
+        if (!XGetWindowAttributes(display, candidate, &attributes) ||
+            attributes.map_state != IsViewable || attributes.override_redirect)
+            return false;
+        const std::vector<long> owner = LongProperty(display, candidate, pidAtom);
+        if (owner.empty())
+            return false;
+        if (owner[0] == pid)
+            found.push_back(candidate);
+        return true;
+    };
+    for (Window top : Children(display, impl_->root)) {
+        if (consider(top))
             continue;
-        const std::vector<long> owner = LongProperty(display, children[i], pidAtom);
-        if (!owner.empty() && owner[0] == pid)
-            found.push_back(children[i]);
+        for (Window inside : Children(display, top))
+            consider(inside);
     }
-    if (children)
-        XFree(children);
     return found;
 }
 
-std::vector<XWindowId> XClient::TopLevelWindows(pid_t pid) {
-    return MappedWindowsOf(pid, false);
-}
-
 std::vector<XWindowId> XClient::Popups(pid_t pid) {
-    return MappedWindowsOf(pid, true);
+    std::vector<XWindowId> found;
+    for (Window top : Children(impl_->display, impl_->root)) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(impl_->display, top, &attributes) ||
+            attributes.map_state != IsViewable || !attributes.override_redirect)
+            continue;
+        const std::vector<long> owner = LongProperty(impl_->display, top, Intern("_NET_WM_PID"));
+        if (!owner.empty() && owner[0] == pid)
+            found.push_back(top);
+    }
+    return found;
 }
 
 std::string XClient::Title(XWindowId window) {
@@ -340,32 +359,48 @@ std::optional<std::string> XClient::Clipboard(std::chrono::milliseconds timeout)
     return text;
 }
 
-bool XClient::SaveScreenshot(const std::string& path) {
-    Display* display = impl_->display;
-    XWindowAttributes root{};
-    XGetWindowAttributes(display, impl_->root, &root);
-    XImage* image = XGetImage(display, impl_->root, 0, 0, static_cast<unsigned>(root.width),
-                              static_cast<unsigned>(root.height), AllPlanes, ZPixmap);
-    if (!image)
-        return false;
+bool SavePng(const RgbImage& image, const std::string& path) {
     std::string rows;
-    rows.reserve(static_cast<std::size_t>(root.height) * (1 + 3 * root.width));
-    for (int y = 0; y < root.height; ++y) {
+    rows.reserve(static_cast<std::size_t>(image.height) * (1 + 3 * image.width));
+    for (int y = 0; y < image.height; ++y) {
         rows += '\0'; // no filter
-        for (int x = 0; x < root.width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned long pixel = image.at(x, y);
             rows += static_cast<char>((pixel >> 16) & 0xFF);
             rows += static_cast<char>((pixel >> 8) & 0xFF);
             rows += static_cast<char>(pixel & 0xFF);
         }
     }
-    XDestroyImage(image);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    const std::string png = EncodePng(root.width, root.height, rows);
+    const std::string png = EncodePng(image.width, image.height, rows);
     const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
     return std::fclose(file) == 0 && written;
+}
+
+RgbImage XClient::Capture(int x, int y, int width, int height) {
+    RgbImage captured;
+    XImage* image = XGetImage(impl_->display, impl_->root, x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image)
+        return captured;
+    captured.width = width;
+    captured.height = height;
+    captured.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column)
+            captured.pixels.push_back(XGetPixel(image, column, row) & 0xFFFFFF);
+    }
+    XDestroyImage(image);
+    return captured;
+}
+
+bool XClient::SaveScreenshot(const std::string& path) {
+    XWindowAttributes root{};
+    XGetWindowAttributes(impl_->display, impl_->root, &root);
+    const RgbImage screen = Capture(0, 0, root.width, root.height);
+    return !screen.pixels.empty() && SavePng(screen, path);
 }
 
 void XClient::RequestClose(XWindowId window) {

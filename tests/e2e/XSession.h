@@ -33,6 +33,21 @@ struct StateRequest {
     std::vector<std::string> states;
 };
 
+// Pixels as 0xRRGGBB, row by row.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned long> pixels;
+
+    unsigned long at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+// The image as an uncompressed PNG file.
+bool SavePng(const RgbImage& image, const std::string& path);
+
 struct WindowGeometry {
     int x = 0; // client area's corner on the screen
     int y = 0;
@@ -49,9 +64,10 @@ class XClient {
     XClient& operator=(const XClient&) = delete;
 
     // Mapped top-level windows that a process owns (by _NET_WM_PID), popups and tooltips
-    // (override-redirect windows) left out.
+    // (override-redirect windows) left out; also inside the frames a window manager puts
+    // around them.
     std::vector<XWindowId> TopLevelWindows(pid_t pid);
-    // Mapped popups (override-redirect windows: drop-down lists, tooltips) of a process.
+    // Mapped popups of a process: drop-down lists, menus, tooltips (override-redirect windows).
     std::vector<XWindowId> Popups(pid_t pid);
     // The window's title as UTF-8 (_NET_WM_NAME, else WM_NAME).
     std::string Title(XWindowId window);
@@ -78,6 +94,8 @@ class XClient {
 
     // The whole screen as an uncompressed PNG file, for looking at after a failure.
     bool SaveScreenshot(const std::string& path);
+    // What the screen shows in a rectangle of screen coordinates.
+    RgbImage Capture(int x, int y, int width, int height);
 
     // WM_DELETE_WINDOW, as a window manager sends it for the close box.
     void RequestClose(XWindowId window);
@@ -88,7 +106,6 @@ class XClient {
 
   private:
     unsigned long Intern(const char* name);
-    std::vector<XWindowId> MappedWindowsOf(pid_t pid, bool overrideRedirect);
     // Reads the events that have come, until the deadline when waiting for a ping's answer.
     bool HandleEvents(long pingTag, std::chrono::steady_clock::time_point deadline);
 

@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
 
-#include "support/ScratchCurrentDirectory.h"
 #include "serial/posix/PortNames.h"
+#include "support/ScratchCurrentDirectory.h"
 
 namespace {
 
@@ -71,16 +73,62 @@ TEST_F(PortNamesTest, NameIsCutTo59CharactersFirst) {
     EXPECT_EQ(PortDevicePath(linkName + "beyond"), "ports/" + linkName);
 }
 
-TEST_F(PortNamesTest, DescriptionTellsDeviceAndWhetherPresent) {
+// Root may open any device: the descriptions are made as the user nobody, whom a device of the
+// group dialout keeps out, as it keeps out a user not in that group.
+class AsOrdinaryUser {
+  public:
+    AsOrdinaryUser() {
+        const passwd* nobody = getpwnam("nobody");
+        if (geteuid() == 0 && nobody && nobody->pw_uid != 0 && seteuid(nobody->pw_uid) == 0)
+            switched_ = true;
+    }
+    ~AsOrdinaryUser() {
+        if (switched_) {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+  private:
+    bool switched_ = false;
+};
+
+TEST_F(PortNamesTest, DescriptionTellsDeviceWhetherPresentAndWhetherItMayBeOpened) {
     fs::create_symlink("/dev/null", "ports/COM9");
     fs::create_symlink("/dev/ttyUSB-gone", "ports/COM34");
-    // " — есть", " — нет", "нет устройства" in Windows-1251
-    EXPECT_EQ(PortDescription("COM9"), "COM9  /dev/null \x97 \xE5\xF1\xF2\xFC");
-    EXPECT_EQ(PortDescription("COM34"), "COM34  /dev/ttyUSB-gone \x97 \xED\xE5\xF2");
-    EXPECT_EQ(PortDescription("COM225"),
-              "COM225  \xED\xE5\xF2 \xF3\xF1\xF2\xF0\xEE\xE9\xF1\xF2\xE2\xE0");
+    // A device only its owner and group may use. Root gives it to the group dialout; another
+    // user running the tests takes the permission away from itself.
+    std::ofstream("locked") << "device";
+    std::string lockedText = "COM10  " + (fs::current_path() / "locked").string() +
+                             " \x97 \xE5\xF1\xF2\xFC, \xED\xE5\xF2 \xE4\xEE\xF1\xF2\xF3\xEF\xE0";
+    const group* dialout = getgrnam("dialout");
+    if (geteuid() == 0 && dialout) {
+        ASSERT_EQ(chown("locked", 0, dialout->gr_gid), 0);
+        fs::permissions("locked", fs::perms(0660));
+        lockedText += " (\xE3\xF0\xF3\xEF\xEF\xE0 dialout)"; // "(группа dialout)"
+    } else {
+        fs::permissions("locked", fs::perms::none);
+    }
+    fs::create_symlink(fs::current_path() / "locked", "ports/COM10");
+    // The program's directory is open to its user.
+    fs::permissions(fs::current_path(), fs::perms(0755));
+
+    // " — есть", " — нет", "нет устройства", ", нет доступа" in Windows-1251
+    const std::tuple<const char*, std::string, bool> cases[] = {
+        {"COM9", "COM9  /dev/null \x97 \xE5\xF1\xF2\xFC", true},
+        {"COM34", "COM34  /dev/ttyUSB-gone \x97 \xED\xE5\xF2", false},
+        {"COM225", "COM225  \xED\xE5\xF2 \xF3\xF1\xF2\xF0\xEE\xE9\xF1\xF2\xE2\xE0", false},
+        {"COM10", lockedText, true},
+    };
+    const AsOrdinaryUser user;
+    for (const auto& [name, text, standsOut] : cases) {
+        const ItemDescription description = PortDescription(name);
+        EXPECT_EQ(description.text, text) << name;
+        EXPECT_EQ(description.standsOut, standsOut) << name;
+    }
     if (!fs::exists("/dev/ttyUSB63")) {
-        EXPECT_EQ(PortDescription("COM96"), "COM96  /dev/ttyUSB63 \x97 \xED\xE5\xF2");
+        EXPECT_EQ(PortDescription("COM96").text, "COM96  /dev/ttyUSB63 \x97 \xED\xE5\xF2");
     }
 }
 

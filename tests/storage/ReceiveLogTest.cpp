@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <map>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -133,19 +134,30 @@ TEST_F(ReceiveLogTest, RotationNeedsBothFlagsAndAnOpenLog) {
 }
 
 TEST_F(ReceiveLogTest, FailedOpenDropsTheChunkAndTheNextOneRetries) {
-    const std::time_t start = std::time(nullptr);
-    const std::vector<std::string> names = LogNames(start, start + kWindow);
-    for (const std::string& name : names) {
-        std::filesystem::create_directory(dir / name);
+    // Names taken by anything but a file: a folder, a pipe that would fill and then block,
+    // a device that would swallow everything.
+    using Taker = void (*)(const std::filesystem::path& name);
+    const std::pair<const char*, Taker> takers[] = {
+        {"folder", [](const auto& name) { std::filesystem::create_directory(name); }},
+        {"pipe", [](const auto& name) { ASSERT_EQ(mkfifo(name.c_str(), 0644), 0); }},
+        {"device", [](const auto& name) { std::filesystem::create_symlink("/dev/null", name); }},
+    };
+    for (const auto& [kind, take] : takers) {
+        const std::time_t start = std::time(nullptr);
+        const std::vector<std::string> names = LogNames(start, start + kWindow);
+        for (const std::string& name : names) {
+            take(dir / name);
+        }
+        WriteLogChunk("lost");
+        for (const std::string& name : names) {
+            std::filesystem::remove(dir / name);
+        }
+        WriteLogChunk("kept");
+        CloseLog();
+        ASSERT_EQ(Logs().size(), 1u) << kind;
+        EXPECT_EQ(Logs().begin()->second, "kept") << kind;
+        std::filesystem::remove(dir / Logs().begin()->first);
     }
-    WriteLogChunk("lost");
-    for (const std::string& name : names) {
-        std::filesystem::remove(dir / name);
-    }
-    WriteLogChunk("kept");
-    CloseLog();
-    ASSERT_EQ(Logs().size(), 1u);
-    EXPECT_EQ(Logs().begin()->second, "kept");
 }
 
 TEST_F(ReceiveLogTest, LogLockedByAnotherWriterIsNotWritten) {

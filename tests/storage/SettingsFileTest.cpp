@@ -5,7 +5,10 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -231,10 +234,13 @@ TEST_F(SettingsFileTest, UncreatableFileWritesNothing) {
 }
 
 TEST_F(SettingsFileTest, FailedReplaceKeepsTheOldFile) {
-    // A directory in the file's place cannot be replaced by a file.
+    // A directory that takes the file's place while the new one is written cannot be replaced
+    // by a file.
+    WriteBytes(dir / "Setting.ini", "old");
+    ASSERT_TRUE(CreateSettings(dir / "Setting.ini"));
+    std::filesystem::remove(dir / "Setting.ini");
     std::filesystem::create_directory(dir / "Setting.ini");
     WriteBytes(dir / "Setting.ini" / "inside", "kept");
-    ASSERT_TRUE(CreateSettings(dir / "Setting.ini"));
     WriteText("Port", "COM1");
     CloseSettings();
     EXPECT_EQ(ReadBytes(dir / "Setting.ini" / "inside"), "kept");
@@ -260,6 +266,144 @@ TEST_F(SettingsFileTest, WriteFailingPartwayKeepsTheOldFile) {
     EXPECT_TRUE(created);
     EXPECT_EQ(ReadBytes(file), "Port = COM1\r\n");
     EXPECT_EQ(ListDirectory(dir), std::vector<std::string>{"Setting.ini"});
+}
+
+namespace fs = std::filesystem;
+
+struct KindCase {
+    const char* kind;
+    // Makes "Setting.ini" (and what it refers to) in the current directory, which holds a
+    // folder "other" beside it.
+    std::function<void()> make;
+    const char* read;        // ReadText("Port") through the name: "OLD", or "missing"
+    bool created;            // CreateSettings
+    const char* holdsNew;    // the file that holds "Port = NEW" afterwards; none when not saved
+    fs::file_type kindAfter; // of the name itself
+};
+
+const char* KindName(fs::file_type type) {
+    switch (type) {
+    case fs::file_type::regular:
+        return "file";
+    case fs::file_type::symlink:
+        return "link";
+    case fs::file_type::fifo:
+        return "pipe";
+    case fs::file_type::socket:
+        return "socket";
+    case fs::file_type::directory:
+        return "folder";
+    default:
+        return "other";
+    }
+}
+
+void MakeSocket(const char* name) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", name);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+}
+
+void WriteOld(const fs::path& file, fs::perms mode = fs::perms(0644)) {
+    WriteBytes(file, "Port = OLD\r\n");
+    fs::permissions(file, mode);
+}
+
+TEST_F(SettingsFileTest, EachKindOfFileIsReadAndReplacedAsItAllows) {
+    using fs::file_type;
+    const fs::perms readOnly = fs::perms(0444);
+    const KindCase cases[] = {
+        {"no file", [] {}, "missing", true, "Setting.ini", file_type::regular},
+        {"file", [] { WriteOld("Setting.ini"); }, "OLD", true, "Setting.ini", file_type::regular},
+        {"read-only file", [&] { WriteOld("Setting.ini", readOnly); }, "OLD", false, nullptr,
+         file_type::regular},
+        {"link to a file elsewhere",
+         [] {
+             WriteOld("other/mine.ini");
+             fs::create_symlink("other/mine.ini", "Setting.ini");
+         },
+         "OLD", true, "other/mine.ini", file_type::symlink},
+        {"chain of relative links",
+         [] {
+             WriteOld("other/mine.ini");
+             fs::create_symlink("mine.ini", "other/middle");
+             fs::create_symlink(fs::absolute("other/middle"), "Setting.ini");
+         },
+         "OLD", true, "other/mine.ini", file_type::symlink},
+        {"link to a read-only file",
+         [&] {
+             WriteOld("other/mine.ini", readOnly);
+             fs::create_symlink("other/mine.ini", "Setting.ini");
+         },
+         "OLD", false, nullptr, file_type::symlink},
+        {"dangling link", [] { fs::create_symlink("other/new.ini", "Setting.ini"); }, "missing",
+         true, "other/new.ini", file_type::symlink},
+        {"link into a missing folder", [] { fs::create_symlink("gone/new.ini", "Setting.ini"); },
+         "missing", false, nullptr, file_type::symlink},
+        {"link to itself", [] { fs::create_symlink("Setting.ini", "Setting.ini"); }, "missing",
+         false, nullptr, file_type::symlink},
+        {"loop of two links",
+         [] {
+             fs::create_symlink("../Setting.ini", "other/back");
+             fs::create_symlink("other/back", "Setting.ini");
+         },
+         "missing", false, nullptr, file_type::symlink},
+        {"pipe", [] { ASSERT_EQ(mkfifo("Setting.ini", 0644), 0); }, "missing", false, nullptr,
+         file_type::fifo},
+        {"link to an endless device", [] { fs::create_symlink("/dev/zero", "Setting.ini"); },
+         "missing", false, nullptr, file_type::symlink},
+        {"socket", [] { MakeSocket("Setting.ini"); }, "missing", false, nullptr, file_type::socket},
+        {"folder", [] { fs::create_directory("Setting.ini"); }, "missing", false, nullptr,
+         file_type::directory},
+        {"link to a folder", [] { fs::create_symlink("other", "Setting.ini"); }, "missing", false,
+         nullptr, file_type::symlink},
+    };
+    const fs::path previous = fs::current_path();
+    for (const KindCase& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const fs::path here = dir / c.kind;
+        fs::create_directories(here / "other");
+        fs::current_path(here);
+        c.make();
+        const std::vector<std::string> before = ListDirectory(here / "other");
+
+        OpenSettings("Setting.ini");
+        EXPECT_EQ(ReadText("Port", "missing"), c.read);
+        CloseSettings();
+
+        EXPECT_EQ(CreateSettings("Setting.ini"), c.created);
+        WriteText("Port", "NEW");
+        CloseSettings();
+
+        EXPECT_STREQ(KindName(fs::symlink_status("Setting.ini").type()), KindName(c.kindAfter));
+        if (c.holdsNew) {
+            EXPECT_EQ(ReadBytes(c.holdsNew), "Port = NEW\r\n");
+        } else if (std::string(c.read) == "OLD") {
+            EXPECT_EQ(ReadBytes("Setting.ini"), "Port = OLD\r\n") << "left as it was";
+        }
+        EXPECT_EQ(ListDirectory(here), (std::vector<std::string>{"Setting.ini", "other"}));
+        std::vector<std::string> after = before;
+        if (c.holdsNew && std::string(c.holdsNew).starts_with("other/") &&
+            std::find(after.begin(), after.end(), fs::path(c.holdsNew).filename()) == after.end())
+            after.push_back(fs::path(c.holdsNew).filename());
+        EXPECT_EQ(ListDirectory(here / "other"), after) << "nothing but the target written there";
+        fs::current_path(previous);
+    }
+}
+
+TEST_F(SettingsFileTest, OnlyTheFirstSixteenMebibytesAreRead) {
+    const std::string file = dir / "Setting.ini";
+    std::string bytes = "Port = COM3\r\n";
+    bytes += "; " + std::string((16u << 20) - bytes.size() - 4, 'x') + "\r\n";
+    bytes += "Bauds = 1200\r\n";
+    WriteBytes(file, bytes);
+    OpenSettings(file);
+    EXPECT_EQ(ReadText("Port", "none"), "COM3");
+    EXPECT_EQ(ReadText("Bauds", "none"), "none") << "beyond the limit";
+    CloseSettings();
 }
 
 } // namespace

@@ -116,7 +116,9 @@ TEST_F(WindowTest, LayoutCountsNegativeSizesAsZero) {
 TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
     static std::string state;
     state = "here";
-    SetItemDescriber(PortCombo, [](const std::string& entry) { return entry + " " + state; });
+    SetItemDescriber(PortCombo, [](const std::string& entry) {
+        return ItemDescription{entry + " " + state, entry == "X1" && state == "here"};
+    });
     AddItem(PortCombo, "X1");
     showAndActivate();
     QComboBox* combo = window()->combo(PortCombo);
@@ -124,14 +126,22 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
     const auto shown = [combo](int row) {
         return combo->itemData(row, ItemDescriptionDelegate::kDescriptionRole).toString();
     };
+    // The font the list paints the entry in, where it has one of its own.
+    const auto bold = [combo](int row) {
+        const QVariant font = combo->itemData(row, Qt::FontRole);
+        return font.isValid() && font.value<QFont>().bold();
+    };
 
     combo->showPopup();
     EXPECT_EQ(shown(0), QStringLiteral("COM1 here"));
     EXPECT_EQ(shown(last), QStringLiteral("X1 here"));
+    EXPECT_FALSE(bold(0));
+    EXPECT_TRUE(bold(last)) << "an entry that stands out";
     combo->hidePopup();
     state = "gone";
     combo->showPopup();
     EXPECT_EQ(shown(0), QStringLiteral("COM1 gone"));
+    EXPECT_FALSE(bold(last)) << "no longer standing out";
     combo->hidePopup();
 
     EXPECT_EQ(combo->itemText(0), QStringLiteral("COM1")) << "the entry itself stays";

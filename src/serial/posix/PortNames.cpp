@@ -3,7 +3,9 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +79,22 @@ bool Present(const std::string& path) {
     return !(type >> portType) || portType != 0;
 }
 
+// The device's group, when joining it would let this user open the device; empty otherwise.
+std::string GroupThatMayOpen(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 ||
+        (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};
+    const group* owner = getgrgid(info.st_gid);
+    return owner ? owner->gr_name : "";
+}
+
+// Read and write permission are what an open needs; whether another program holds the
+// device is only found by opening it.
+bool MayOpen(const std::string& path) {
+    return faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
+}
+
 } // namespace
 
 std::string PortDevicePath(const std::string& name) {
@@ -87,11 +105,16 @@ std::string PortDevicePath(const std::string& name) {
     return link.empty() ? TablePath(cut) : link;
 }
 
-std::string PortDescription(const std::string& name) {
+ItemDescription PortDescription(const std::string& name) {
     const std::string path = PortDevicePath(name);
     if (path.empty())
-        return name + "  нет устройства";
+        return {name + "  нет устройства"};
     const bool linked = path.compare(0, 6, "ports/") == 0;
-    return name + "  " + (linked ? LinkTarget(path) : path) +
-           (Present(path) ? " — есть" : " — нет");
+    const std::string line = name + "  " + (linked ? LinkTarget(path) : path);
+    if (!Present(path))
+        return {line + " — нет"};
+    if (MayOpen(path))
+        return {line + " — есть", true};
+    const std::string group = GroupThatMayOpen(path);
+    return {line + " — есть, нет доступа" + (group.empty() ? "" : " (группа " + group + ")"), true};
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Which device a port list entry ("COM1" to "COM256") stands for on this system. Its
 // description names the device and whether it is present now, for example
-// "COM33  /dev/ttyUSB0 — есть".
+// "COM33  /dev/ttyUSB0 — есть", and, for a device this user may not open,
+// "COM33  /dev/ttyUSB0 — есть, нет доступа (группа dialout)"; present devices stand out.
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "serial/PortDescription.h"
 
 // On Windows the port name is the device's own name: there is nothing to add.
-std::string PortDescription(const std::string& name) {
-    return name;
+ItemDescription PortDescription(const std::string& name) {
+    return {name};
 }

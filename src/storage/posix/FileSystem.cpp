@@ -1,8 +1,11 @@
 #include "storage/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,22 +49,73 @@ void SyncDirectory(const std::string& path) {
     }
 }
 
+// The kernel's own limit on the links followed for one name.
+constexpr int kMaxLinkHops = 40;
+
+// No open waits for a pipe's other end or a line's carrier, and no terminal becomes ours.
+constexpr int kQuietOpen = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// An existing name that is no regular file is not even opened: opening a serial device, for
+// one, changes its modem lines. What is opened is checked again, as the name may change.
+bool ExistsAsOtherThanAFile(const std::string& name) {
+    struct stat info {};
+    return stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+bool IsRegularFile(int fd) {
+    struct stat info {};
+    return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A mode without any write bit freezes a file, also for root, whom the permission check
+// alone lets write anything.
+bool MayReplace(const std::string& file, const struct stat& info) {
+    return S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0 &&
+           faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// The file a name stands for in the end: the name itself when it is no link, else the last
+// target its chain of links reaches, which need not exist yet. None for a loop.
+std::optional<std::string> FinalTarget(std::string path) {
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0) {
+            return errno == ENOENT ? std::optional(path) : std::nullopt;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
+            return std::nullopt;
+        }
+        const std::string link(target, static_cast<std::size_t>(length));
+        path = link[0] == '/' ? link : DirectoryOf(path) + "/" + link;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
-    FileAccess access = FileAccess::ReadWrite;
-    int fd = open(name.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        access = FileAccess::ReadOnly;
-        fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (ExistsAsOtherThanAFile(name)) {
+        return FileAccess::None;
     }
+    const int fd = open(name.c_str(), O_RDONLY | kQuietOpen);
     if (fd < 0) {
+        return FileAccess::None;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
         return FileAccess::None;
     }
     std::string content;
     char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
+    while (content.size() < kMaxReadBytes) {
+        const std::size_t wanted = std::min(sizeof buffer, kMaxReadBytes - content.size());
+        const ssize_t got = read(fd, buffer, wanted);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -76,20 +130,29 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
     }
     close(fd);
     bytes = std::move(content);
-    return access;
+    return MayReplace(name, info) ? FileAccess::ReadWrite : FileAccess::ReadOnly;
 }
 
-bool BeginReplacement(const std::string& target, Replacement& replacement) {
+bool BeginReplacement(const std::string& name, Replacement& replacement) {
+    // The new file goes beside the file itself, so that a link keeps pointing at it.
+    const std::optional<std::string> target = FinalTarget(name);
+    if (!target) {
+        return false;
+    }
+    struct stat old {};
+    const bool exists = lstat(target->c_str(), &old) == 0;
+    if (exists && !MayReplace(*target, old)) {
+        return false;
+    }
     for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt) {
         const std::string tempName =
-            TempFileName(target, static_cast<std::uint64_t>(getpid()), attempt);
+            TempFileName(*target, static_cast<std::uint64_t>(getpid()), attempt);
         const int fd = open(tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            struct stat old;
-            if (stat(target.c_str(), &old) == 0) {
+            if (exists) {
                 fchmod(fd, old.st_mode & 07777);
             }
-            replacement = {target, tempName, fd};
+            replacement = {*target, tempName, fd};
             return true;
         }
         if (errno != EEXIST) {
@@ -113,11 +176,14 @@ void FinishReplacement(Replacement& replacement, std::string_view bytes) {
 }
 
 FileHandle OpenLockedForAppend(const std::string& name) {
-    const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (ExistsAsOtherThanAFile(name)) {
+        return kNoFile;
+    }
+    const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_APPEND | kQuietOpen, 0666);
     if (fd < 0) {
         return kNoFile;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!IsRegularFile(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return kNoFile;
     }

@@ -45,9 +45,11 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
         return FileAccess::None;
     std::string content;
     char buffer[4096];
-    for (;;) {
+    while (content.size() < kMaxReadBytes) {
+        const auto wanted =
+            static_cast<DWORD>(std::min(sizeof buffer, kMaxReadBytes - content.size()));
         DWORD got = 0;
-        if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+        if (!ReadFile(handle, buffer, wanted, &got, nullptr)) {
             CloseHandle(handle);
             return FileAccess::None;
         }

@@ -4,11 +4,16 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QIcon AppIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+namespace {
+constexpr double kDesignSize = 32;
+} // namespace
+
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / kDesignSize, size / kDesignSize);
     painter.setBrush(QColor(40, 70, 140));
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(0, 0, 32, 32), 5, 5);
@@ -27,5 +32,12 @@ QIcon AppIcon() {
         painter.drawEllipse(QPointF(8.5 + pin * 3.75, 13.5), 1.4, 1.4);
     for (int pin = 0; pin < 4; ++pin)
         painter.drawEllipse(QPointF(10.4 + pin * 3.75, 18.5), 1.4, 1.4);
-    return QIcon(pixmap);
+    return image;
+}
+
+QIcon AppIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48})
+        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
+    return icon;
 }

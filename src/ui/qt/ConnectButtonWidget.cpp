@@ -21,7 +21,8 @@ void ConnectButtonWidget::paintEvent(QPaintEvent* event) {
         return;
     QPainter painter(this);
     painter.setClipRect(rect().adjusted(kFaceInset, kFaceInset, -kFaceInset, -kFaceInset));
-    QPoint corner((width() - picture_.width()) / 2, (height() - picture_.height()) / 2);
+    const QSize pictureSize = picture_.deviceIndependentSize().toSize();
+    QPoint corner((width() - pictureSize.width()) / 2, (height() - pictureSize.height()) / 2);
     if (isDown())
         corner += QPoint(1, 1);
     painter.drawImage(corner, picture_);

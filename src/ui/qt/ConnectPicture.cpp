@@ -14,8 +14,13 @@ QImage connectedPicture;
 }
 
 void BuildConnectedPicture() {
-    const QSize size = TheMainWindow()->connectButton()->size();
-    connectedPicture = QImage(size, QImage::Format_RGB888);
+    // Drawn at the screen's own pixel ratio: on a scaled screen a picture of the button's size
+    // in pixels would be stretched and blurred. The painter still measures in the button's units.
+    const ConnectButtonWidget* button = TheMainWindow()->connectButton();
+    const QSize size = button->size();
+    const qreal ratio = button->devicePixelRatioF();
+    connectedPicture = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_RGB888);
+    connectedPicture.setDevicePixelRatio(ratio);
     connectedPicture.fill(QColor(kPictureRed, kPictureGreen, kPictureBlue));
     QPainter painter(&connectedPicture);
     if (!painter.isActive())

@@ -34,7 +34,11 @@ bool ItemDescriptionDelegate::eventFilter(QObject* watched, QEvent* event) {
 void ItemDescriptionDelegate::describeAll() {
     // Item data changes are no selection changes for the program.
     const QSignalBlocker blocker(combo_);
-    for (int i = 0; i < combo_->count(); ++i)
-        combo_->setItemData(i, ToQString(describe_(FromQString(combo_->itemText(i)))),
-                            kDescriptionRole);
+    QFont bold = combo_->view()->font();
+    bold.setBold(true);
+    for (int i = 0; i < combo_->count(); ++i) {
+        const ItemDescription description = describe_(FromQString(combo_->itemText(i)));
+        combo_->setItemData(i, ToQString(description.text), kDescriptionRole);
+        combo_->setItemData(i, description.standsOut ? QVariant(bold) : QVariant(), Qt::FontRole);
+    }
 }

@@ -3,14 +3,16 @@
 #include <QStyledItemDelegate>
 #include <string>
 
+#include "ui/Window.h"
+
 class QComboBox;
 
-// Shows a drop-down entry as a description made for it. The descriptions are made afresh each
-// time the list opens, since what they tell (a device being present) can change meanwhile,
-// and kept in the items for painting and measuring.
+// Shows a drop-down entry as a description made for it, in bold where it stands out. The
+// descriptions are made afresh each time the list opens, since what they tell (a device being
+// present) can change meanwhile, and kept in the items for painting and measuring.
 class ItemDescriptionDelegate : public QStyledItemDelegate {
   public:
-    using Describer = std::string (*)(const std::string& entry);
+    using Describer = ItemDescription (*)(const std::string& entry);
 
     static constexpr int kDescriptionRole = Qt::UserRole + 1;
 

@@ -33,6 +33,13 @@ constexpr int kDescribedListWidth = 280;
 
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
+// The corner the program last asked for; kKeepPlacement where it never asked.
+QPoint askedCorner;
+
+// A Wayland client cannot learn where its window is: the compositor alone knows.
+bool CornerIsKnown() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 } // namespace
 
@@ -47,6 +54,7 @@ const QTimer* TheTimer() {
 void CreateMainWindow() {
     DropBindingsAndEvents();
     window = std::make_unique<MainWindowWidget>();
+    askedCorner = QPoint(kKeepPlacement, kKeepPlacement);
     DropBindingsAndEvents(); // creation is the program's own doing
 }
 
@@ -172,7 +180,7 @@ void AddItem(ControlId id, const std::string& text) {
     });
 }
 
-void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
+void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry)) {
     QComboBox* combo = window->combo(id);
     QAbstractItemDelegate* previous = combo->view()->itemDelegate();
     combo->view()->setItemDelegate(new ItemDescriptionDelegate(describe, combo));
@@ -208,16 +216,20 @@ void AppendToView(ControlId id, const std::string& text) {
         view->appendText(text);
 }
 
+// Where the corner cannot be known, the one last asked for stands in for it: the settings then
+// keep the place they gave instead of one that was never read.
 WindowPlacement GetWindowPlacement() {
-    const QPoint corner = window->frameGeometry().topLeft();
+    const QPoint corner = CornerIsKnown() ? window->frameGeometry().topLeft() : askedCorner;
     return {corner.x(), corner.y(), window->width(), window->height()};
 }
 
 void PlaceWindow(const WindowPlacement& placement) {
-    const WindowPlacement now = GetWindowPlacement();
     auto pick = [](int wanted, int current) { return wanted == kKeepPlacement ? current : wanted; };
-    window->move(pick(placement.x, now.x), pick(placement.y, now.y));
-    window->resize(pick(placement.width, now.width), pick(placement.height, now.height));
+    const QPoint corner = window->frameGeometry().topLeft();
+    window->move(pick(placement.x, corner.x()), pick(placement.y, corner.y()));
+    window->resize(pick(placement.width, window->width()),
+                   pick(placement.height, window->height()));
+    askedCorner = QPoint(pick(placement.x, askedCorner.x()), pick(placement.y, askedCorner.y()));
 }
 
 void ApplyLayout() {

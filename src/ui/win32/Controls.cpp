@@ -15,7 +15,7 @@ namespace {
 // when the program last set it or heard of a change.
 struct ComboItems {
     std::vector<std::string> entries;
-    std::string (*describe)(const std::string& entry) = nullptr;
+    ItemDescription (*describe)(const std::string& entry) = nullptr;
     std::string known;
 };
 ComboItems comboItems[2];
@@ -112,7 +112,7 @@ void AddItem(ControlId id, const std::string& text) {
     ProgramChange change;
     ComboItems& items = ItemsOf(id);
     items.entries.push_back(text);
-    const std::string shown = items.describe ? items.describe(text) : text;
+    const std::string shown = items.describe ? items.describe(text).text : text;
     COMBOBOXEXITEMA item{};
     item.mask = CBEIF_TEXT;
     item.iItem = -1;
@@ -122,14 +122,14 @@ void AddItem(ControlId id, const std::string& text) {
 
 // The list shows the descriptions from now on, also of the entries already there; the
 // entries' own texts stay with the program.
-void SetItemDescriber(ControlId id, std::string (*describe)(const std::string& entry)) {
+void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry)) {
     if (!IsCombo(id))
         return;
     ProgramChange change;
     ComboItems& items = ItemsOf(id);
     items.describe = describe;
     for (std::size_t i = 0; i < items.entries.size(); ++i) {
-        const std::string shown = describe ? describe(items.entries[i]) : items.entries[i];
+        const std::string shown = describe ? describe(items.entries[i]).text : items.entries[i];
         COMBOBOXEXITEMA item{};
         item.mask = CBEIF_TEXT;
         item.iItem = static_cast<INT_PTR>(i);

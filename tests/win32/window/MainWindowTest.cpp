@@ -371,7 +371,8 @@ TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
 
 // The list may describe each port; the program still reads and sets the names themselves.
 TEST_F(ControlOperations, PortListShowsDescriptionsWhileTheProgramSeesNames) {
-    SetItemDescriber(PortCombo, [](const std::string& entry) { return entry + " (USB)"; });
+    SetItemDescriber(PortCombo,
+                     [](const std::string& entry) { return ItemDescription{entry + " (USB)"}; });
     AddItem(PortCombo, "COM300");
     auto shown = [](int index) {
         char text[64] = {};
