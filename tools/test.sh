@@ -28,7 +28,30 @@ stage() {
     times+=("$(printf '%-22s %4d s' "$name" $((SECONDS - start)))$([ $status -eq 0 ] || echo '  FAILED')")
     return $status
 }
+# A stage run beside the next ones: its output is shown, and its time noted, once it is waited for.
+beside_pid=""
+start_beside() {
+    beside_name=$1
+    beside_start=$SECONDS
+    beside_log=$(mktemp)
+    shift
+    # A session of its own, so that a failed run can stop it with everything it started.
+    setsid nice -n 19 "$@" >"$beside_log" 2>&1 &
+    beside_pid=$!
+}
+finish_beside() {
+    local status=0
+    wait "$beside_pid" || status=$?
+    beside_pid=""
+    echo "==== $beside_name (beside the stages above)"
+    cat "$beside_log"
+    rm -f "$beside_log"
+    times+=("$(printf '%-22s %4d s' "$beside_name" $((SECONDS - beside_start)))$([ $status -eq 0 ] || echo '  FAILED')")
+    return $status
+}
+
 report() {
+    [ -z "$beside_pid" ] || kill -- "-$beside_pid" 2>/dev/null || true
     [ ${#times[@]} -gt 0 ] || return 0
     echo
     echo "Stage times:"
@@ -69,6 +92,8 @@ stage "tests" run_tests build
 stage "sanitizer build" build build-asan -DCOMTERM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 stage "sanitizer tests" sanitized run_tests build-asan
 stage "windows build" tools/test-windows.sh --build-only
+# The Windows tests mostly wait for Wine, one window at a time: meanwhile the fuzz targets are
+# built and run, at the lowest priority, so that they take only the time the tests leave.
+start_beside "fuzz build and fuzzing" tools/fuzz.sh 10
 stage "windows tests" tools/test-windows.sh
-stage "fuzz build" tools/fuzz.sh --build-only
-stage "fuzzing" tools/fuzz.sh 10
+finish_beside
