@@ -245,28 +245,32 @@ TEST_F(SerialPortTest, FirstReadFetchesEverythingCounted) {
     EXPECT_EQ(ReceiveTicks(9), "123456789");
 }
 
+// The kernel moves what waits behind a full queue into it only after a read, a moment later,
+// so one count may take less than all of it on a busy machine; the rest then comes with the next
+// counts, in order. A port layer that reads once per count never takes more than the queue.
 TEST_F(SerialPortTest, FullQueueIsCountedWithWhatWaitsBehindIt) {
     ASSERT_TRUE(SerialPort::Open(peer.path, 1048576));
     std::string bytes;
     for (int i = 0; i < 10000; ++i)
         bytes.push_back(static_cast<char>(i * 7 + i / 256));
-    peer.Send(bytes);
-    // The kernel's queue takes 4095 of them; the rest waits in the driver behind it.
-    int queued = 0;
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (ioctl(peer.device, FIONREAD, &queued) == 0 && queued < 4095 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(2ms);
-    ASSERT_EQ(queued, 4095);
-    ASSERT_EQ(SerialPort::BytesWaiting(), 10000);
-    std::string got;
-    for (int i = 0; i < 10000; ++i) {
-        unsigned char byte = 0;
-        ASSERT_EQ(SerialPort::Read(&byte, 1), 1);
-        got.push_back(static_cast<char>(byte));
+    bool tookAllAtOnce = false;
+    for (int attempt = 0; attempt < 5 && !tookAllAtOnce; ++attempt) {
+        SCOPED_TRACE(attempt);
+        peer.Send(bytes);
+        // The kernel's queue takes 4095 of them; the rest waits in the driver behind it.
+        int queued = 0;
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        while (ioctl(peer.device, FIONREAD, &queued) == 0 && queued < 4095 &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        ASSERT_EQ(queued, 4095);
+        const int first = SerialPort::BytesWaiting();
+        EXPECT_GE(first, 4095);
+        tookAllAtOnce = first == 10000;
+        EXPECT_EQ(ReceiveTicks(bytes.size()), bytes);
+        EXPECT_EQ(SerialPort::BytesWaiting(), 0);
     }
-    EXPECT_EQ(got, bytes);
-    EXPECT_EQ(SerialPort::BytesWaiting(), 0);
+    EXPECT_TRUE(tookAllAtOnce) << "no count took what waited behind the full queue";
 }
 
 TEST_F(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {
