@@ -1,6 +1,7 @@
 #include "ui/qt/SendEditorWidget.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 
 SendEditorWidget::SendEditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -30,4 +31,11 @@ void SendEditorWidget::keyPressEvent(QKeyEvent* event) {
     // Ctrl+Enter only breaks the line; the other Enters also send the line just ended.
     if (!(modifiers & Qt::ControlModifier) && enterHook_)
         enterHook_();
+}
+
+void SendEditorWidget::insertFromMimeData(const QMimeData* source) {
+    // Qt 6.4 reads the first format offered without looking whether there is one, and a
+    // clipboard without an owner, or with one that does not answer, offers none.
+    if (source && !source->formats().isEmpty())
+        QPlainTextEdit::insertFromMimeData(source);
 }
