@@ -273,6 +273,16 @@ void ComtermE2e::OpenRateList() {
     Sync();
 }
 
+std::vector<XWindowId> ComtermE2e::WaitForLists() {
+    std::vector<XWindowId> lists;
+    PollUntil([&] { return !(lists = x->Popups(process->pid())).empty(); }, 5s);
+    return lists;
+}
+
+bool ComtermE2e::WaitForListsClosed() {
+    return PollUntil([&] { return x->Popups(process->pid()).empty(); }, 5s);
+}
+
 std::string ComtermE2e::Title() {
     return x->Title(window);
 }

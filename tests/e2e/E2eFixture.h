@@ -101,6 +101,10 @@ class ComtermE2e : public testing::Test {
     void ChoosePort(const std::string& name);
     // Opens the rate list by its arrow and waits until it takes the keys.
     void OpenRateList();
+    // The open drop-down lists, waiting for one to be mapped, and whether all are unmapped in
+    // time: the toolkit may map or unmap a list a moment after it has handled the click or key.
+    std::vector<XWindowId> WaitForLists();
+    bool WaitForListsClosed();
     std::string Title();
     bool WaitForTitle(const std::string& title, std::chrono::milliseconds timeout = 10s);
     // Returns once the program has handled every input event sent before it.

@@ -262,16 +262,22 @@ TEST_F(PortFault, PortTheUserMayNotOpenIsMarkedInTheList) {
     auto list = [&]() {
         ClickAt(At::Port);
         Sync();
-        std::vector<XWindowId> popups;
-        EXPECT_TRUE(PollUntil([&] { return !(popups = x->Popups(process->pid())).empty(); }, 5s))
-            << "the list did not open";
+        const std::vector<XWindowId> popups = WaitForLists();
+        EXPECT_FALSE(popups.empty()) << "the list did not open";
+        // A list just mapped may not be painted yet: read it until all its lines are there.
         std::vector<TextLine> lines;
         if (!popups.empty()) {
             const WindowGeometry at = *x->Geometry(popups.front());
-            lines = TextLines(x->Capture(at.x, at.y, at.width, at.height));
+            PollUntil(
+                [&] {
+                    lines = TextLines(x->Capture(at.x, at.y, at.width, at.height));
+                    return lines.size() >= 7;
+                },
+                5s);
         }
         input->Key("Escape");
         Sync();
+        EXPECT_TRUE(WaitForListsClosed());
         return lines;
     };
     const std::vector<TextLine> before = list();

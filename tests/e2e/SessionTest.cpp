@@ -21,13 +21,13 @@ TEST_F(Session, FirstStartConnectsAndDisconnectsThePortChosenFromTheList) {
     auto openedList = [&](Point opener) -> std::optional<WindowGeometry> {
         ClickAt(opener);
         Sync();
-        const std::vector<XWindowId> lists = x->Popups(process->pid());
+        const std::vector<XWindowId> lists = WaitForLists();
         std::optional<WindowGeometry> list;
         if (lists.size() == 1)
             list = x->Geometry(lists[0]);
         input->Key("Escape");
         Sync();
-        EXPECT_TRUE(x->Popups(process->pid()).empty()) << "Escape closes the list";
+        EXPECT_TRUE(WaitForListsClosed()) << "Escape closes the list";
         return list;
     };
     for (const auto& [opener, boxTop, boxBottom] :
@@ -327,7 +327,7 @@ TEST_F(Session, ChangingThePortOrTheRateWhileConnectedReopensAtOnce) {
     input->KeyRepeated("Down", 2);
     input->Key("Escape");
     Sync();
-    EXPECT_TRUE(x->Popups(process->pid()).empty());
+    EXPECT_TRUE(WaitForListsClosed());
     EXPECT_EQ(inUse(), 57600u) << "Escape leaves the list and changes nothing";
     ClickAt(At::BaudText);
     input->Key("End");
