@@ -1,11 +1,14 @@
 #include "ui/qt/TransparencySpinBox.h"
 
 #include <algorithm>
+#include <optional>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QStyleOptionComplex>
 
 #include "ui/ControlTable.h"
+#include "ui/qt/QtText.h"
+#include "ui/SpinText.h"
 
 namespace {
 
@@ -30,18 +33,6 @@ class FixedArrowStyle : public QProxyStyle {
         }
     }
 };
-
-// The number the digits spell, any number above the maximum counting as one more than it.
-int DigitsValue(const QString& text) {
-    int number = 0;
-    for (const QChar c : text)
-        number = std::min(number * 10 + (c.unicode() - u'0'), kSpinMaximum + 1);
-    return number;
-}
-
-bool AllDigits(const QString& text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 } // namespace
 
@@ -72,12 +63,15 @@ TransparencySpinBox::~TransparencySpinBox() {
 }
 
 QValidator::State TransparencySpinBox::validate(QString& text, int& position) const {
-    if (!AllDigits(text))
+    if (text.isEmpty())
+        return QValidator::Intermediate;
+    const std::optional<int> number = SpinTextNumber(FromQString(text));
+    if (!number)
         return QValidator::Invalid;
-    if (text.isEmpty() || DigitsValue(text) < kSpinMinimum)
+    if (*number < kSpinMinimum)
         return QValidator::Intermediate;
     // A number above the range shows as the maximum at once, which is the value it gives.
-    if (DigitsValue(text) > kSpinMaximum) {
+    if (*number > kSpinMaximum) {
         text = textFromValue(kSpinMaximum);
         position = static_cast<int>(text.size());
     }
@@ -89,7 +83,7 @@ void TransparencySpinBox::fixup(QString&) const {
 }
 
 int TransparencySpinBox::valueFromText(const QString& text) const {
-    return std::clamp(DigitsValue(text), kSpinMinimum, kSpinMaximum);
+    return std::clamp(SpinTextNumber(FromQString(text)).value_or(0), kSpinMinimum, kSpinMaximum);
 }
 
 QAbstractSpinBox::StepEnabled TransparencySpinBox::stepEnabled() const {

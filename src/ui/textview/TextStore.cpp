@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/textview/LeastRecentlyUsed.h"
+
 namespace {
 // Left uninitialised: only the pages actually written become resident.
 std::unique_ptr<char[]> NewBlock(std::uint64_t size) {
@@ -36,9 +38,7 @@ void TextStore::finishBlock() {
     lastBlock_ = kNoBlock;
     if (!keepInMemory_ && file_->write(block << shift_, open_.get(), blockSize())) {
         blocksInFile_ = block + 1;
-        CachedBlock& slot = *std::min_element(
-            cache_.begin(), cache_.end(),
-            [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; });
+        CachedBlock& slot = LeastRecentlyUsed(cache_);
         slot.block = block;
         slot.lastUse = ++useCount_;
         std::swap(slot.bytes, open_);
@@ -90,9 +90,7 @@ void TextStore::locate(std::uint64_t block) const {
     if (!bytes)
         bytes = cached(block);
     if (!bytes) {
-        CachedBlock& slot = *std::min_element(
-            cache_.begin(), cache_.end(),
-            [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; });
+        CachedBlock& slot = LeastRecentlyUsed(cache_);
         if (!slot.bytes)
             slot.bytes = NewBlock(blockSize());
         slot.block = kNoBlock;

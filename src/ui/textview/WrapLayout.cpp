@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/textview/LeastRecentlyUsed.h"
+
 namespace {
 // Bytes wrapped between two looks at the clock.
 constexpr std::uint64_t kStepBytes = 64 * 1024;
@@ -169,9 +171,7 @@ const std::vector<std::uint64_t>& WrapLayout::closedInBlock(const TextStore& tex
             return rows.starts;
         }
     }
-    CachedRows& rows = *std::min_element(
-        cache_.begin(), cache_.end(),
-        [](const CachedRows& a, const CachedRows& b) { return a.lastUse < b.lastUse; });
+    CachedRows& rows = LeastRecentlyUsed(cache_);
     rows.entry = entry;
     rows.lastUse = ++useCount_;
     rows.starts.clear();

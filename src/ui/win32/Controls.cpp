@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <commctrl.h>
+#include <optional>
 #include <vector>
 
 #include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
+#include "ui/SpinText.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/RichText.h"
 
@@ -63,7 +65,7 @@ std::string GetText(ControlId id) {
         const std::vector<std::string>& entries = ItemsOf(id).entries;
         return index >= 0 && index < static_cast<int>(entries.size()) ? entries[index] : "";
     }
-    if (id == ReceiveView || id == SendEditor)
+    if (IsRichTextControl(id))
         return GetRichText(control);
     return WindowText(control);
 }
@@ -99,7 +101,7 @@ void SetText(ControlId id, const std::string& text) {
         ItemsOf(id).known = GetText(id);
         return;
     }
-    if (id == ReceiveView || id == SendEditor) {
+    if (IsRichTextControl(id)) {
         SetRichText(id, text);
         return;
     }
@@ -153,14 +155,8 @@ void SetSpinValue(ControlId, int value) {
 // Setting the arrows' position rewrites the field.
 void CapSpinText() {
     const HWND field = ControlHandle(TransparencySpin);
-    const std::string text = WindowText(field);
-    if (text.empty() ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return;
-    int value = 0;
-    for (const char digit : text)
-        value = std::min(value * 10 + (digit - '0'), kSpinMaximum + 1);
-    if (value <= kSpinMaximum)
+    const std::optional<int> number = SpinTextNumber(WindowText(field));
+    if (!number || *number <= kSpinMaximum)
         return;
     SetSpinValue(TransparencySpin, kSpinMaximum);
     const auto end = static_cast<WPARAM>(GetWindowTextLengthA(field));

@@ -60,11 +60,11 @@ void AppendText(ControlId id, const std::string& text) {
     ReplaceSelection(control, WithParagraphMarks(text, endsWithCarriageReturn[id]));
 }
 
-bool IsTextControl(ControlId id) {
+} // namespace
+
+bool IsRichTextControl(ControlId id) {
     return id == ReceiveView || id == SendEditor;
 }
-
-} // namespace
 
 // The controls keep paragraphs with a lone CR; the program sees CR LF.
 std::string GetRichText(HWND control) {
@@ -97,7 +97,7 @@ void SetRichText(ControlId id, const std::string& text) {
 }
 
 void AppendToView(ControlId id, const std::string& text) {
-    if (!IsTextControl(id))
+    if (!IsRichTextControl(id))
         return;
     ProgramChange change;
     AppendText(id, text);

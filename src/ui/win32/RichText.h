@@ -8,6 +8,7 @@
 
 #include "ui/ControlId.h"
 
+bool IsRichTextControl(ControlId id);
 std::string GetRichText(HWND control);
 // Replaces all of the control's text, without an undo record.
 void SetRichText(ControlId id, const std::string& text);
