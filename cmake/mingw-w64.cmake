@@ -20,4 +20,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # the systems the program is made for: keys typed and texts passed through the A functions
 # keep their Cyrillic letters.
 find_program(COMTERM_WINE NAMES wine wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR env LC_ALL=ru_RU.UTF-8 ${COMTERM_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/win32/wine-run.sh
+                                  ${COMTERM_WINE})
