@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
@@ -27,6 +28,14 @@ bool TransferAll(Transfer transfer, int fd, std::uint64_t offset, Buffer data, s
     return true;
 }
 
+// The log and the settings file share the disk with this file, and they matter more than a
+// display: the file stops growing while less than this would be left free beside it.
+constexpr std::uint64_t kReserve = std::uint64_t{512} << 20;
+
+bool LeavesReserve(const struct statvfs& disk, std::size_t count) {
+    return std::uint64_t{disk.f_bavail} * disk.f_frsize >= kReserve + count;
+}
+
 } // namespace
 
 TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
@@ -37,8 +46,14 @@ TempBlockFile::~TempBlockFile() {
 }
 
 bool TempBlockFile::write(std::uint64_t offset, const char* data, std::size_t count) {
-    if (fd_ < 0)
+    struct statvfs disk {};
+    if (fd_ < 0) {
+        if (statvfs(directory_.c_str(), &disk) != 0 || !LeavesReserve(disk, count))
+            return false;
         fd_ = open(directory_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    } else if (fstatvfs(fd_, &disk) != 0 || !LeavesReserve(disk, count)) {
+        return false;
+    }
     return fd_ >= 0 && TransferAll(pwrite, fd_, offset, data, count);
 }
 

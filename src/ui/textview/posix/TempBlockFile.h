@@ -1,7 +1,8 @@
 #pragma once
 // A block file that is an unnamed temporary file (O_TMPFILE) in a directory: it has no name, so
 // nothing is left behind once the process ends, however it ends. The file is made at the first
-// write; where that directory cannot hold one, writes fail and the store keeps its text in memory.
+// write; where that directory cannot hold one, or its disk would be left with less than a
+// reserve of 512 MiB free, writes fail and the store keeps its text in memory.
 
 #include <string>
 
