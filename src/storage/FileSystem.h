@@ -20,20 +20,26 @@ constexpr std::size_t kMaxReadBytes = 16u << 20;
 // None, and no open or read of it waits.
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes);
 
-// A temporary file beside its target that takes the target's place only once it is complete.
+// A temporary file beside its target that takes the target's place only once it is complete;
+// or, where no such file can be made, the target itself, written over in place.
 struct Replacement {
-    std::string Target;
-    std::string TempName;
+    std::string Target;   // empty when nothing was begun
+    std::string TempName; // empty when the target is written in place
     FileHandle Handle = kNoFile;
 };
 
-// Creates the empty temporary file; false when the target's directory takes no new file or the
-// target may not be replaced. Only a regular file that the user may write, or a name that does
-// not exist yet, is replaced; a link stays a link, and its target is replaced instead.
+// Creates the empty temporary file; where the target's directory takes no new file, settles
+// for writing the existing target in place. False when the target may not be replaced: only a
+// regular file that the user may write (and that has a write permission bit, or on Windows no
+// read-only attribute), or a name that does not exist yet, is replaced; a link stays a link,
+// and its target is replaced instead.
 bool BeginReplacement(const std::string& target, Replacement& replacement);
 
 // Writes the bytes, flushes them to the disk and renames the temporary file over the target.
-// On any failure the temporary file is removed and the target keeps its old content.
+// When that fails (no room for a second copy, say), the temporary file is removed and the
+// bytes are written into the target in place: room for them is taken first, and should the
+// write still fail the old bytes are put back, so the target keeps either its old content or
+// the new one.
 void FinishReplacement(Replacement& replacement, std::string_view bytes);
 
 // Opens or creates a regular file for appending, locked against other writers; kNoFile when

@@ -156,7 +156,7 @@ void WriteText(const std::string& key, const std::string& value) {
 }
 
 void CloseSettings() {
-    if (settings.Created.Handle != kNoFile) {
+    if (!settings.Created.Target.empty()) {
         // A created file replaces the old one even when it stays empty.
         FinishReplacement(settings.Created,
                           settings.Modified ? FormatSettings(settings.Entries) : std::string());

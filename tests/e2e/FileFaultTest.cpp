@@ -158,7 +158,7 @@ TEST_F(FileFault, SettingsFileThatIsAPipe) {
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
 }
 
-TEST_F(FileFault, ReadOnlySettingsAreKeptAndLinkedSettingsAreSavedThroughTheLink) {
+TEST_F(FileFault, ReadOnlySettingsAreKeptAndLinkedSettingsAreSavedThroughTheLinkInPlaceIfNeedBe) {
     // Made read-only to freeze it: even root, which may write anything, leaves it.
     StoredSettings frozen;
     frozen.w = 500;
@@ -192,6 +192,19 @@ TEST_F(FileFault, ReadOnlySettingsAreKeptAndLinkedSettingsAreSavedThroughTheLink
     EXPECT_EQ(ReadFileBytes(config / "comterm.ini"), FileText(linked));
     EXPECT_EQ(ListNames(config), std::vector<std::string>{"comterm.ini"}) << "no temporary file";
     EXPECT_EQ(ProgramFiles(), (std::vector<std::string>{"Setting.ini", "comterm", "ports"}));
+
+    // A shared folder the user may not write, holding a file that is the user's: no new file
+    // can be made beside it, so the file itself is written over.
+    if (!CanRunAsAnotherUser())
+        GTEST_SKIP() << kNeedsAnotherUser;
+    ASSERT_EQ(chown((config / "comterm.ini").c_str(), *nobody, *nobody), 0);
+    Launch(nobody);
+    ClickAt(At::OnTop);
+    Sync();
+    EXPECT_EQ(CloseWindow(), 0);
+    linked.WinState = 1;
+    EXPECT_EQ(ReadFileBytes(config / "comterm.ini"), FileText(linked)) << "written in place";
+    EXPECT_EQ(ListNames(config), std::vector<std::string>{"comterm.ini"});
 }
 
 TEST_F(FileFault, LogNameTakenByAnythingButAFileIsRetriedWithTheNextChunk) {

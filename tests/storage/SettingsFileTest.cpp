@@ -1,5 +1,6 @@
 #include "storage/SettingsFile.h"
 
+#include "storage/TempFileName.h"
 #include "support/ScratchDirectory.h"
 
 #include <csignal>
@@ -312,6 +313,12 @@ void WriteOld(const fs::path& file, fs::perms mode = fs::perms(0644)) {
     fs::permissions(file, mode);
 }
 
+// Every name a new file beside it could take is taken, as in a folder the user may not write.
+void TakeTempNames(const std::string& target) {
+    for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt)
+        WriteBytes(TempFileName(target, static_cast<std::uint64_t>(getpid()), attempt), "");
+}
+
 TEST_F(SettingsFileTest, EachKindOfFileIsReadAndReplacedAsItAllows) {
     using fs::file_type;
     const fs::perms readOnly = fs::perms(0444);
@@ -331,6 +338,13 @@ TEST_F(SettingsFileTest, EachKindOfFileIsReadAndReplacedAsItAllows) {
              WriteOld("other/mine.ini");
              fs::create_symlink("mine.ini", "other/middle");
              fs::create_symlink(fs::absolute("other/middle"), "Setting.ini");
+         },
+         "OLD", true, "other/mine.ini", file_type::symlink},
+        {"link to a file in a folder that takes no new file, written in place",
+         [] {
+             WriteBytes("other/mine.ini", "Port = OLD\r\n; a longer file than the new one\r\n");
+             TakeTempNames("other/mine.ini");
+             fs::create_symlink("other/mine.ini", "Setting.ini");
          },
          "OLD", true, "other/mine.ini", file_type::symlink},
         {"link to a read-only file",

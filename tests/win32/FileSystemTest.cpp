@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "storage/TempFileName.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -77,6 +78,28 @@ TEST_F(FileSystemTest, ReplacementSkipsTemporaryNamesAlreadyTaken) {
     FinishReplacement(second, "second");
     EXPECT_EQ(ReadBytes(dir / "Setting.ini"), "second");
     EXPECT_EQ(ListDirectory(dir).size(), 1u);
+}
+
+// With every name a new file could take already taken, as in a folder the user may not write,
+// the target is written over in place; a read-only one stays as it is.
+TEST_F(FileSystemTest, ReplacementWithoutANewFileWritesTheTargetInPlace) {
+    const std::string target = PathOf("Setting.ini");
+    for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt)
+        WriteBytes(TempFileName(target, GetCurrentProcessId(), attempt), "");
+    WriteBytes(target, "old\r\n");
+    for (const std::string bytes : {"a longer new text\r\n", "short"}) {
+        Replacement replacement;
+        ASSERT_TRUE(BeginReplacement(target, replacement));
+        EXPECT_TRUE(replacement.TempName.empty());
+        FinishReplacement(replacement, bytes);
+        EXPECT_EQ(ReadBytes(target), bytes);
+    }
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    Replacement frozen;
+    EXPECT_FALSE(BeginReplacement(target, frozen));
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(target), "short");
+    EXPECT_EQ(ListDirectory(dir).size(), kTempFileNameAttempts + 1u);
 }
 
 TEST_F(FileSystemTest, ReplacementInAMissingDirectoryIsRefused) {

@@ -96,6 +96,65 @@ std::optional<std::string> FinalTarget(std::string path) {
     return std::nullopt;
 }
 
+bool ReadAll(int fd, std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got =
+            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool WriteFromStart(int fd, std::string_view bytes) {
+    return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes);
+}
+
+// The file's own blocks take the bytes. Room beyond its old length is taken before anything is
+// overwritten; a file system that cannot take room ahead is simply written.
+bool WriteOver(int fd, off_t oldLength, std::string_view bytes) {
+    const auto length = static_cast<off_t>(bytes.size());
+    if (length > oldLength) {
+        const int reserved = posix_fallocate(fd, 0, length);
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+            return false;
+        }
+    }
+    // Only the part that the new bytes cover can be lost; it is kept to be put back.
+    std::string old(static_cast<std::size_t>(std::min(oldLength, length)), '\0');
+    if (!ReadAll(fd, old)) {
+        ftruncate(fd, oldLength);
+        return false;
+    }
+    if (!WriteFromStart(fd, bytes)) {
+        WriteFromStart(fd, old);
+        ftruncate(fd, oldLength);
+        return false;
+    }
+    return ftruncate(fd, length) == 0 && fsync(fd) == 0;
+}
+
+void WriteInPlace(const std::string& target, std::string_view bytes) {
+    if (ExistsAsOtherThanAFile(target)) {
+        return;
+    }
+    const int fd = open(target.c_str(), O_RDWR | kQuietOpen);
+    if (fd < 0) {
+        return;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && MayReplace(target, info)) {
+        WriteOver(fd, info.st_size, bytes);
+    }
+    close(fd);
+}
+
 } // namespace
 
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
@@ -156,22 +215,32 @@ bool BeginReplacement(const std::string& name, Replacement& replacement) {
             return true;
         }
         if (errno != EEXIST) {
-            return false;
+            break;
         }
+    }
+    // No new file beside it (a folder the user may not write, a full disk): the old file is
+    // written over instead.
+    if (exists) {
+        replacement = {*target, {}, kNoFile};
+        return true;
     }
     return false;
 }
 
 void FinishReplacement(Replacement& replacement, std::string_view bytes) {
-    const int fd = Fd(replacement.Handle);
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (written && closed &&
-        rename(replacement.TempName.c_str(), replacement.Target.c_str()) == 0) {
-        SyncDirectory(replacement.Target);
-    } else {
+    if (!replacement.TempName.empty()) {
+        const int fd = Fd(replacement.Handle);
+        const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+        const bool closed = close(fd) == 0;
+        if (written && closed &&
+            rename(replacement.TempName.c_str(), replacement.Target.c_str()) == 0) {
+            SyncDirectory(replacement.Target);
+            replacement = {};
+            return;
+        }
         unlink(replacement.TempName.c_str());
     }
+    WriteInPlace(replacement.Target, bytes);
     replacement = {};
 }
 
