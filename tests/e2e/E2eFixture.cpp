@@ -163,6 +163,7 @@ void ComtermE2e::StartInstance(const fs::path& binary, std::optional<uid_t> user
     options.user = user;
     options.arguments = arguments;
     options.environment = environment;
+    options.fileSizeLimit = fileSizeLimit;
     // Qt wants its runtime directory private to the user it runs as.
     fs::permissions(options.home, fs::perms::owner_all, fs::perm_options::replace);
     if (user) {

@@ -128,6 +128,7 @@ class ComtermE2e : public testing::Test {
 
     // Variables the program gets over the harness's own, as LaunchOptions takes them.
     std::map<std::string, std::optional<std::string>> environment;
+    std::optional<std::uint64_t> fileSizeLimit; // for the program's next starts
     std::unique_ptr<WaylandDesktop> desktop;
 
     fs::path run;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <poll.h>
 #include <random>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -48,55 +50,122 @@ std::string FirstDifference(const std::string& got, const std::string& expected)
 
 class Load : public ComtermE2e {};
 
-TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHex) {
-    PtyPeer peer;
-    StoredSettings settings;
-    settings.Bauds = "1048576";
-    settings.InMode = 0;
-    settings.Log = 1;
-    LaunchOnCom5(peer, settings);
-    Connect();
+// The program directory on a disk with room, under a file-size limit, and on a small file
+// system that the log fills up (mounting it takes root).
+struct Disk {
+    const char* name;
+    std::optional<std::uint64_t> fileSizeLimit;
+    bool small;
+};
 
+// An 8 MiB file system over the program directory, the program bound into it so as to take
+// none of its space; unmounted with the program inside.
+struct SmallFileSystem {
+    explicit SmallFileSystem(const ProgramDirectory& program) : dir(program.path()) {
+        if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8m,mode=0755") != 0)
+            return;
+        fs::create_directory(dir / "ports");
+        WriteFileBytes(program.binary(), "");
+        ready = mount(COMTERM_BINARY, program.binary().c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~SmallFileSystem() {
+        umount2((dir / "comterm").c_str(), MNT_DETACH);
+        umount2(dir.c_str(), MNT_DETACH);
+    }
+    std::uint64_t FreeBytes() const {
+        struct statvfs disk {};
+        return statvfs(dir.c_str(), &disk) == 0 ? disk.f_bavail * disk.f_frsize : 0;
+    }
+    fs::path dir;
+    bool ready = false;
+};
+
+// Every byte of the burst reaches the log in order, as much of it as the disk takes: all of it
+// with room, up to the limit under one, and nearly all the free space of a small file system,
+// which the view's own file leaves to the log. The window answers throughout, and the session's
+// settings are saved at the end even on the full disk.
+TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHexAsFarAsTheDiskTakesIt) {
+    const Disk disks[] = {
+        {"room", std::nullopt, false},
+        {"4 MiB file-size limit", 4u << 20, false},
+        {"8 MiB file system", std::nullopt, true},
+    };
     std::mt19937 random(7);
     std::string burst(BurstBytes(), '\0');
     for (char& c : burst)
         c = static_cast<char>(random());
-    std::atomic<bool> stop{false};
-    std::atomic<bool> written{false};
-    const auto started = std::chrono::steady_clock::now();
-    std::jthread writer([&] {
-        WriteAll(peer.controller, burst, stop);
-        written = true;
-    });
-    struct StopWriter {
-        std::atomic<bool>& stop;
-        ~StopWriter() { stop = true; }
-    } stopWriter{stop};
-
-    // The window keeps answering while the burst comes in.
-    std::chrono::milliseconds slowest{0};
-    int answers = 0;
-    while (!written || WaitingOnDevice(peer) > 0) {
-        const std::optional<std::chrono::milliseconds> answer = x->Ping(window, 30s);
-        ASSERT_TRUE(answer) << "the window stopped answering during the burst";
-        slowest = std::max(slowest, *answer);
-        ++answers;
-        std::this_thread::sleep_for(50ms); // between pings, not waiting for anything
-    }
     const std::string expected = HexText(burst);
-    const std::optional<fs::path> log = SingleLog();
-    ASSERT_TRUE(log);
-    ASSERT_TRUE(PollUntil([&] { return fs::file_size(*log) >= expected.size(); }, 60s))
-        << fs::file_size(*log) << " of " << expected.size() << " bytes logged";
-    const auto took = std::chrono::steady_clock::now() - started;
-    const std::string logged = ReadFileBytes(*log);
-    EXPECT_TRUE(logged == expected) << "first difference: " << FirstDifference(logged, expected);
-    EXPECT_LT(slowest, 2000ms) << "slowest answer while receiving";
-    std::cout << burst.size() << " bytes in "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
-              << " ms; the window answered " << answers << " pings, the slowest in "
-              << slowest.count() << " ms\n";
-    EXPECT_EQ(CloseWindow(), 0);
+    for (const Disk& disk : disks) {
+        SCOPED_TRACE(disk.name);
+        for (const fs::path& log : program->LogFiles())
+            fs::remove(log);
+        std::optional<SmallFileSystem> small;
+        if (disk.small) {
+            if (geteuid() != 0) {
+                std::cout << "Mounting a small file system needs root: skipped\n";
+                continue;
+            }
+            small.emplace(*program);
+            ASSERT_TRUE(small->ready) << "cannot mount a file system for the program";
+        }
+        fileSizeLimit = disk.fileSizeLimit;
+        PtyPeer peer;
+        StoredSettings settings;
+        settings.Bauds = "1048576";
+        settings.InMode = 0;
+        settings.Log = 1;
+        LaunchOnCom5(peer, settings);
+        Connect();
+        const std::uint64_t room = disk.fileSizeLimit ? *disk.fileSizeLimit
+                                   : small            ? small->FreeBytes()
+                                                      : expected.size();
+
+        std::atomic<bool> stop{false};
+        std::atomic<bool> written{false};
+        const auto started = std::chrono::steady_clock::now();
+        std::jthread writer([&] {
+            WriteAll(peer.controller, burst, stop);
+            written = true;
+        });
+        struct StopWriter {
+            std::atomic<bool>& stop;
+            ~StopWriter() { stop = true; }
+        } stopWriter{stop};
+
+        // The window keeps answering while the burst comes in.
+        std::chrono::milliseconds slowest{0};
+        int answers = 0;
+        while (!written || WaitingOnDevice(peer) > 0) {
+            const std::optional<std::chrono::milliseconds> answer = x->Ping(window, 30s);
+            ASSERT_TRUE(answer) << "the window stopped answering during the burst";
+            slowest = std::max(slowest, *answer);
+            ++answers;
+            std::this_thread::sleep_for(50ms); // between pings, not waiting for anything
+        }
+        const std::optional<fs::path> log = SingleLog();
+        ASSERT_TRUE(log);
+        const std::uint64_t least = disk.small ? room * 9 / 10 : room;
+        ASSERT_TRUE(PollUntil([&] { return fs::file_size(*log) >= least; }, 60s))
+            << fs::file_size(*log) << " of " << room << " bytes logged";
+        const auto took = std::chrono::steady_clock::now() - started;
+        const std::string logged = ReadFileBytes(*log);
+        EXPECT_LE(logged.size(), room);
+        EXPECT_TRUE(logged == expected.substr(0, logged.size()))
+            << "first difference: " << FirstDifference(logged, expected.substr(0, logged.size()));
+        EXPECT_LT(slowest, 2000ms) << "slowest answer while receiving";
+        std::cout << disk.name << ": " << burst.size() << " bytes in "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms, "
+                  << logged.size() << " of " << room
+                  << " bytes of room logged; the window answered " << answers
+                  << " pings, the slowest in " << slowest.count() << " ms\n";
+
+        ClickAt(At::Char);
+        Sync();
+        EXPECT_EQ(CloseWindow(), 0);
+        settings.InMode = 1;
+        EXPECT_EQ(program->ReadSettings(), FileText(settings)) << "the session's mode is saved";
+        EXPECT_EQ(process->TermSignal(), 0);
+    }
 }
 
 TEST_F(Load, AMegabytePastedAndSentLeavesTheWindowAnswering) {

@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -137,6 +138,11 @@ RunningProgram::RunningProgram(const fs::path& binary, const LaunchOptions& opti
             const gid_t group = static_cast<gid_t>(*options.user);
             if (setgroups(0, nullptr) != 0 || setresgid(group, group, group) != 0 ||
                 setresuid(*options.user, *options.user, *options.user) != 0)
+                _exit(126);
+        }
+        if (options.fileSizeLimit) {
+            const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
         }
         execve(path.c_str(), argv.data(), envp.data());

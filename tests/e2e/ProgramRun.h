@@ -2,6 +2,7 @@
 // The built program copied into a directory of its own and run there as a separate process.
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -47,6 +48,7 @@ struct LaunchOptions {
     // Variables set for the program over the harness's own (which include QT_QPA_PLATFORM=xcb
     // and DISPLAY); none removes one.
     std::map<std::string, std::optional<std::string>> environment;
+    std::optional<std::uint64_t> fileSizeLimit; // bytes, as `ulimit -f` sets it
 };
 
 class RunningProgram {
