@@ -5,8 +5,9 @@
 #
 #   tools/install-for-user.sh [FOLDER]              builds comterm and installs it into FOLDER
 #                                                   (default ~/.local/share/comterm)
-#   tools/install-for-user.sh --uninstall [FOLDER]  removes what the install put in place;
-#                                                   Setting.ini and the logs stay in FOLDER
+#   tools/install-for-user.sh --uninstall [FOLDER]  removes what the install into FOLDER put in
+#                                                   place (refused where none is); Setting.ini
+#                                                   and the logs stay in FOLDER
 #   --built DIR   installs the program and icons of that build directory instead of building
 set -euo pipefail
 
@@ -24,7 +25,9 @@ while [ $# -gt 0 ]; do
         --built) built=${2:?--built needs a build directory}; shift ;;
         -h | --help) sed -n '2,11p' "$0" | cut -c3-; exit 0 ;;
         -*) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
-        *) folder=$1 ;;
+        *)
+            [ -z "$folder" ] || { echo "one folder only, not also $1 (see --help)" >&2; exit 2; }
+            folder=$1 ;;
     esac
     shift
 done
@@ -33,6 +36,11 @@ folder=${folder:-$default_folder}
 refuse() {
     echo "comterm is not installed: $*" >&2
     exit 1
+}
+
+# The menu entry's program line, which names the folder of the install it belongs to.
+exec_line() {
+    printf 'Exec="%s/comterm"' "$1"
 }
 
 install_comterm() {
@@ -80,7 +88,7 @@ install_comterm() {
     local line entry=$data_home/applications/comterm.desktop
     while IFS= read -r line; do
         case $line in
-            Exec=*) printf 'Exec="%s/comterm"\n' "$folder" ;;
+            Exec=*) exec_line "$folder"; echo ;;
             *) printf '%s\n' "$line" ;;
         esac
     done <"$source_dir/src/app/posix/comterm.desktop" >"$entry.new"
@@ -94,15 +102,29 @@ install_comterm() {
     fi
 
     echo "comterm is installed in $folder: in the menu as comterm, and as the command $bin_dir/comterm."
-    local again="$0 --uninstall"
-    [ "$folder" = "$(cd -- "$default_folder" 2>/dev/null && pwd)" ] || again+=" $folder"
+    local again
+    again=$(printf '%q --uninstall' "$0")
+    [ "$folder" = "$(cd -- "$default_folder" 2>/dev/null && pwd)" ] ||
+        again+=$(printf ' %q' "$folder")
     echo "Its settings and logs will be kept there. To remove it: $again"
 }
 
+
 uninstall_comterm() {
-    [ -d "$folder" ] && folder=$(cd -- "$folder" && pwd)
+    if [ -d "$folder" ]; then
+        folder=$(cd -- "$folder" && pwd)
+    else
+        folder=$(realpath -ms -- "$folder")
+    fi
+    # The menu entry, the icons and the command belong to one install: only that install's
+    # folder takes them away.
+    local entry=$data_home/applications/comterm.desktop
+    if ! grep -qxF -- "$(exec_line "$folder")" "$entry" 2>/dev/null; then
+        echo "comterm is not installed in $folder: nothing removed." >&2
+        exit 1
+    fi
     rm -f -- "$folder/comterm"
-    rm -f -- "$data_home/applications/comterm.desktop"
+    rm -f -- "$entry"
     local icon
     for icon in "$data_home"/icons/hicolor/*/apps/comterm.png; do
         [ -e "$icon" ] || continue

@@ -270,6 +270,22 @@ TEST_F(Restart, InstalledForTheUserItStartsFromTheMenuAndByItsCommandAndKeepsIts
     EXPECT_EQ(CloseInstance(byCommand, run / "output.txt"), 0);
     EXPECT_EQ(ReadFileBytes(folder / "Setting.ini"), FileText(saved));
 
+    // A folder that holds no install, or two folders, take nothing away from this one.
+    const fs::path elsewhere = run / "not installed here";
+    fs::create_directory(elsewhere);
+    EXPECT_EQ(RunCommand(installer, {"--uninstall", elsewhere}, run / "wrong.txt"), 1);
+    EXPECT_NE(ReadFileBytes(run / "wrong.txt").find("not installed in " + elsewhere.string()),
+              std::string::npos)
+        << ReadFileBytes(run / "wrong.txt");
+    EXPECT_EQ(RunCommand(installer, {"--uninstall", folder, elsewhere}, run / "two.txt"), 2);
+    EXPECT_EQ(
+        RunCommand(installer, {"--built", COMTERM_BUILD_DIR, elsewhere, folder}, run / "two.txt"),
+        2);
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    EXPECT_EQ(ExecOf(entry), folder / "comterm");
+    EXPECT_EQ(fs::read_symlink(command), folder / "comterm");
+    EXPECT_TRUE(fs::exists(home / ".local/share/icons/hicolor/48x48/apps/comterm.png"));
+
     // Removed: what the install put in place goes; the settings and a log stay.
     const std::string log = "12_00_00__01_02_2026_Tavik.log";
     WriteFileBytes(folder / log, "received");
@@ -280,4 +296,15 @@ TEST_F(Restart, InstalledForTheUserItStartsFromTheMenuAndByItsCommandAndKeepsIts
     EXPECT_FALSE(fs::exists(fs::symlink_status(command)));
     EXPECT_FALSE(fs::exists(entry));
     EXPECT_FALSE(fs::exists(home / ".local/share/icons/hicolor/48x48/apps/comterm.png"));
+
+    // Installed into a folder with a space: the command printed to remove it works as pasted.
+    ASSERT_EQ(RunCommand(installer, {"--built", COMTERM_BUILD_DIR, elsewhere}, run / "again.txt"),
+              0);
+    const std::string printed = ReadFileBytes(run / "again.txt");
+    const std::size_t hint = printed.find("To remove it: ");
+    ASSERT_NE(hint, std::string::npos) << printed;
+    const std::string again = printed.substr(hint + 14, printed.find('\n', hint) - hint - 14);
+    EXPECT_EQ(RunCommand("/bin/bash", {"-c", again}, run / "removed.txt"), 0) << again;
+    EXPECT_FALSE(fs::exists(elsewhere)) << "the emptied folder goes too: " << again;
+    EXPECT_FALSE(fs::exists(entry));
 }
