@@ -16,6 +16,8 @@ packages=(
     weston xwayland qt6-wayland
     # Checks the menu entry the per-user install puts in place.
     desktop-file-utils
+    # A private accessibility bus and a client of it, for the screen reader's view of the window.
+    dbus at-spi2-core python3-gi gir1.2-atspi-2.0
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine wine64
 )

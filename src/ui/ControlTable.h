@@ -1,5 +1,6 @@
 #pragma once
-// MainWindow's controls as every window layer creates them: kind, place, caption, tooltip.
+// MainWindow's controls as every window layer creates them: kind, place, caption, tooltip, and
+// the name assistive tools give a control without a caption.
 
 #include "ui/ControlId.h"
 
@@ -22,6 +23,7 @@ struct ControlSpec {
     int x, y, width, height;
     const char* caption; // Windows-1251, empty for none
     const char* tooltip; // Windows-1251, empty for none
+    const char* name;    // Windows-1251, empty where the caption is the name
 };
 
 constexpr int kInitialClientWidth = 292;

@@ -1,4 +1,6 @@
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,39 +24,142 @@
 
 namespace {
 
-struct ExpectedTooltip {
+struct ExpectedTexts {
     ControlId id;
     const char16_t* tooltip;
+    const char16_t* name; // what assistive tools call it
 };
 
-const ExpectedTooltip kTooltips[] = {
-    {AutoConnectCheck, u"Автоподключение"},
-    {ConnectButton, u"Подключить/отключить"},
-    {PortCombo, u""},
-    {BaudCombo, u""},
-    {HexOption, u""},
-    {CharOption, u""},
-    {BinOption, u""},
-    {LogCheck, u""},
-    {OnTopCheck, u"Поверх остальных окон"},
-    {NewDateCheck, u"Создавать новый лог с текущей датой при каждом соединении"},
-    {TransparencySpin, u"Прозрачность окна"},
-    {ClearButton, u"Очистить"},
-    {FontButton, u""},
-    {ViewSplitter, u""},
+const ExpectedTexts kTexts[] = {
+    {AutoConnectCheck, u"Автоподключение", u"Autoconnect"},
+    {ConnectButton, u"Подключить/отключить", u"Соединить"},
+    {PortCombo, u"", u"Порт"},
+    {BaudCombo, u"", u"Скорость"},
+    {HexOption, u"", u"HEX"},
+    {CharOption, u"", u"Char"},
+    {BinOption, u"", u"Bin"},
+    {LogCheck, u"", u"Лог"},
+    {OnTopCheck, u"Поверх остальных окон", u"Наверху"},
+    {NewDateCheck, u"Создавать новый лог с текущей датой при каждом соединении", u"Новая дата"},
+    {TransparencySpin, u"Прозрачность окна", u"Прозрачность окна"},
+    {ClearButton, u"Очистить", u"Очистить"},
+    {FontButton, u"", u"Шрифт"},
+    {ReceiveView, u"", u"Принятые данные"},
+    {SendEditor, u"", u"Строка для отправки"},
+    {ViewSplitter, u"", u""},
 };
 
 QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }
 
+QString AccessibleName(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+// What the program hears: the queued events, and the check marks after them.
+std::string Heard(const std::vector<WindowEvent>& events) {
+    std::string heard;
+    for (const WindowEvent& event : events)
+        heard += std::to_string(static_cast<int>(event.type)) + ":" +
+                 std::to_string(event.control) + ":" +
+                 std::to_string(static_cast<int>(event.kind)) + " ";
+    for (int id = 0; id < kControlCount; ++id)
+        heard += IsChecked(static_cast<ControlId>(id)) ? "1" : "0";
+    return heard;
+}
+
 } // namespace
 
-TEST_F(WindowTest, TooltipsAndIcon) {
+TEST_F(WindowTest, TooltipsNamesAndIcon) {
     EXPECT_EQ(window()->windowTitle(), Q(u"Порт закрыт"));
     EXPECT_EQ(window()->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
-    for (const ExpectedTooltip& expected : kTooltips)
+    for (const ExpectedTexts& expected : kTexts) {
         EXPECT_EQ(control(expected.id)->toolTip(), Q(expected.tooltip)) << expected.id;
+        EXPECT_EQ(AccessibleName(control(expected.id)), Q(expected.name)) << expected.id;
+    }
+    SetText(PortCombo, "COM5");
+    SetText(BaudCombo, "9600");
+    SetText(ConnectButton, Cp1251(u"Разъединить"));
+    EXPECT_EQ(AccessibleName(control(PortCombo)), Q(u"Порт")) << "not the entry shown";
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(PortCombo))->text(QAccessible::Value),
+              QStringLiteral("COM5"));
+    EXPECT_EQ(AccessibleName(control(BaudCombo)), Q(u"Скорость"));
+    EXPECT_EQ(AccessibleName(control(ConnectButton)), Q(u"Разъединить")) << "its caption now";
+    SetTitle(Cp1251(u"Порт открыт"));
+    EXPECT_EQ(AccessibleName(window()), Q(u"Порт открыт"));
+}
+
+// Each clickable control is clicked with the mouse, put back as it was, and then driven by
+// its assistive action, twice over, so that an option button chosen already is clicked too.
+TEST_F(WindowTest, AssistiveToggleAndPressActionsAreClicks) {
+    static std::string handled;
+    const ControlId clickable[] = {AutoConnectCheck, ConnectButton, HexOption,  CharOption,
+                                   BinOption,        LogCheck,      OnTopCheck, NewDateCheck,
+                                   ClearButton,      FontButton};
+    for (ControlId id : clickable)
+        BindControlHandler(id, BindKind::Any, [] { handled += "h"; });
+    showAndActivate();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (ControlId id : clickable) {
+            SCOPED_TRACE(pass * 100 + id);
+            std::vector<ControlId> checked;
+            for (ControlId each : clickable)
+                if (IsChecked(each))
+                    checked.push_back(each);
+            handled.clear();
+            QTest::mouseClick(control(id), Qt::LeftButton);
+            const std::string byMouse = Heard(SettleAndTakeEvents()) + handled;
+            for (ControlId each : clickable)
+                SetChecked(each, false);
+            for (ControlId each : checked)
+                SetChecked(each, true);
+            handled.clear();
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(control(id));
+            const QStringList actions = button->actionInterface()->actionNames();
+            ASSERT_FALSE(actions.isEmpty());
+            const bool checkable = id != ClearButton && id != FontButton;
+            EXPECT_EQ(actions.first(), checkable ? QAccessibleActionInterface::toggleAction()
+                                                 : QAccessibleActionInterface::pressAction());
+            button->actionInterface()->doAction(actions.first());
+            EXPECT_EQ(Heard(SettleAndTakeEvents()) + handled, byMouse);
+            EXPECT_EQ(handled, "h");
+        }
+    }
+}
+
+TEST_F(WindowTest, AValueSetByAnAssistiveToolIsAChange) {
+    showAndActivate();
+    QSpinBox* spin = window()->spin();
+    QAccessibleValueInterface* value =
+        QAccessible::queryAccessibleInterface(spin)->valueInterface();
+    ASSERT_NE(value, nullptr);
+    static int changes;
+    changes = 0;
+    BindControlHandler(TransparencySpin, BindKind::ChangeOnly, [] { ++changes; });
+    value->setCurrentValue(100);
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 100);
+    const std::string change =
+        Heard({{EventType::Control, TransparencySpin, ControlEventKind::Change}});
+    EXPECT_EQ(Heard(SettleAndTakeEvents()), change);
+    value->setCurrentValue(100);
+    EXPECT_EQ(Heard(SettleAndTakeEvents()), Heard({})) << "no change, no event";
+    SetSpinValue(TransparencySpin, 50);
+    EXPECT_EQ(Heard(SettleAndTakeEvents()), Heard({})) << "the program's own change";
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_EQ(Heard(SettleAndTakeEvents()),
+              Heard({{EventType::Control, TransparencySpin, ControlEventKind::Change},
+                     {EventType::Control, TransparencySpin, ControlEventKind::UpDown}}));
+    EXPECT_EQ(changes, 2) << "a step is one change";
+    auto* field = spin->findChild<QLineEdit*>();
+    field->selectAll();
+    for (int key = 0; key < 2; ++key) {
+        QTest::keyClicks(field, "9");
+        EXPECT_EQ(Heard(SettleAndTakeEvents()), change) << "one change a key";
+    }
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 99);
+    EXPECT_EQ(changes, 4);
 }
 
 TEST_F(WindowTest, ControlKindsAndRanges) {
@@ -113,7 +218,8 @@ TEST_F(WindowTest, LayoutCountsNegativeSizesAsZero) {
     EXPECT_EQ(placeOf(ViewSplitter), QRect(0, 68, 0, 0)) << "negative sizes count as zero";
 }
 
-TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
+// Shown in the list each time it opens, and said to assistive tools whenever they ask.
+TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshWhenShownOrAskedFor) {
     static std::string state;
     state = "here";
     SetItemDescriber(PortCombo, [](const std::string& entry) {
@@ -132,6 +238,15 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
         return font.isValid() && font.value<QFont>().bold();
     };
 
+    // What an assistive tool is told of an entry: what the list shows after its name.
+    const auto said = [combo](int row, QAccessible::Text text) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(combo)->child(0);
+        return list->tableInterface()->cellAt(row, 0)->text(text);
+    };
+    EXPECT_EQ(said(last, QAccessible::Name), QStringLiteral("X1"));
+    EXPECT_EQ(said(last, QAccessible::Description), QStringLiteral("here"))
+        << "before the list has ever opened";
+
     combo->showPopup();
     EXPECT_EQ(shown(0), QStringLiteral("COM1 here"));
     EXPECT_EQ(shown(last), QStringLiteral("X1 here"));
@@ -139,6 +254,7 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshEachTimeTheListOpens) {
     EXPECT_TRUE(bold(last)) << "an entry that stands out";
     combo->hidePopup();
     state = "gone";
+    EXPECT_EQ(said(0, QAccessible::Description), QStringLiteral("gone")) << "the list closed";
     combo->showPopup();
     EXPECT_EQ(shown(0), QStringLiteral("COM1 gone"));
     EXPECT_FALSE(bold(last)) << "no longer standing out";

@@ -7,6 +7,8 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 
+#include "ui/qt/DescribedEntriesModel.h"
+
 namespace {
 
 // Some styles open a combo box's list as a menu with the chosen entry over the box, as tall
@@ -26,6 +28,7 @@ class ListBelowBoxStyle : public QProxyStyle {
 } // namespace
 
 DropDownComboWidget::DropDownComboWidget(bool editable, QWidget* parent) : QComboBox(parent) {
+    setModel(new DescribedEntriesModel(this));
     // Before the list exists, which takes its kind from the style.
     auto* style = new ListBelowBoxStyle;
     style->setParent(this);
@@ -60,6 +63,10 @@ DropDownComboWidget::~DropDownComboWidget() {
     disconnect(this, &QComboBox::currentIndexChanged, this, nullptr);
     if (lineEdit())
         disconnect(lineEdit(), nullptr, this, nullptr);
+}
+
+void DropDownComboWidget::setDescriber(DescribedEntriesModel::Describer describe) {
+    static_cast<DescribedEntriesModel*>(model())->setDescriber(describe);
 }
 
 bool DropDownComboWidget::noteShown() {

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
+#include "ui/qt/DescribedEntriesModel.h"
+
 // The window's combo boxes. Whatever the style, the drop-down opens as a list with a scroll bar
 // below the box, or above it where the screen ends, at most 350 pixels high. The change signal
 // comes once for each user action that leaves another selection or another text than before it;
@@ -25,6 +27,9 @@ class DropDownComboWidget : public QComboBox {
         }
         noteShown();
     }
+
+    // Gives each entry the accessible description the describer makes for it.
+    void setDescriber(DescribedEntriesModel::Describer describe);
 
   signals:
     void changedByUser();

@@ -1,5 +1,6 @@
 #include "ui/qt/MainWindowWidget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include "ui/EventQueue.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/ConnectButtonWidget.h"
+#include "ui/qt/ControlAccessibility.h"
 #include "ui/qt/DropDownComboWidget.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
@@ -17,6 +19,7 @@
 #include "ui/qt/ViewSplitterWidget.h"
 
 MainWindowWidget::MainWindowWidget() {
+    InstallControlAccessibility();
     setWindowTitle(ToQString(kPortClosedTitle));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -40,6 +43,8 @@ void MainWindowWidget::createControls() {
             widget->setGeometry(entry.x, entry.y, entry.width, entry.height);
         if (*entry.tooltip)
             widget->setToolTip(ToQString(entry.tooltip));
+        if (*entry.name)
+            widget->setAccessibleName(ToQString(entry.name));
     }
     splitter()->setPosition(kInitialSplitterPosition);
 }
@@ -177,5 +182,10 @@ void MainWindowWidget::closeEvent(QCloseEvent* event) {
 void MainWindowWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
         RaiseWindowEvent(EventType::Other);
+    // The title tells the port's state: a screen reader says it when told the name changed.
+    if (event->type() == QEvent::WindowTitleChange) {
+        QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&nameChanged);
+    }
     QWidget::changeEvent(event);
 }

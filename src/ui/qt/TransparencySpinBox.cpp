@@ -55,6 +55,12 @@ TransparencySpinBox::TransparencySpinBox(QWidget* parent) : QSpinBox(parent) {
             emit textChangedByUser();
         }
     });
+    // The program sets its values with the signals blocked: a value that comes neither from
+    // typing nor from a step was set by an assistive tool through the value it reads.
+    connect(this, &QSpinBox::valueChanged, this, [this] {
+        if (!typing_ && !stepping_)
+            emit textChangedByUser();
+    });
 }
 
 TransparencySpinBox::~TransparencySpinBox() {
@@ -92,10 +98,12 @@ QAbstractSpinBox::StepEnabled TransparencySpinBox::stepEnabled() const {
 
 void TransparencySpinBox::stepBy(int steps) {
     const QString before = text();
+    stepping_ = true;
     // Text that is no value yet steps from the value in use.
     if (!hasAcceptableInput())
         lineEdit()->setText(textFromValue(value()));
     QSpinBox::stepBy(steps);
+    stepping_ = false;
     if (text() != before)
         emit textChangedByUser();
     emit arrowUsed();

@@ -19,8 +19,8 @@ class TransparencySpinBox : public QSpinBox {
     void stepBy(int steps) override;
 
   signals:
-    // The user changed the text: by typing, deleting or pasting, or by an arrow step that
-    // rewrote it. The value already follows the text.
+    // The user changed the text: by typing, deleting or pasting, by an arrow step that
+    // rewrote it, or through an assistive tool's value. The value already follows the text.
     void textChangedByUser();
     // The user used an arrow or the Up or Down key, whether or not the value moved.
     void arrowUsed();
@@ -31,4 +31,5 @@ class TransparencySpinBox : public QSpinBox {
 
   private:
     bool typing_ = false;
+    bool stepping_ = false;
 };

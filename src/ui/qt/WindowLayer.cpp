@@ -181,7 +181,8 @@ void AddItem(ControlId id, const std::string& text) {
 }
 
 void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry)) {
-    QComboBox* combo = window->combo(id);
+    DropDownComboWidget* combo = window->combo(id);
+    combo->setDescriber(describe);
     QAbstractItemDelegate* previous = combo->view()->itemDelegate();
     combo->view()->setItemDelegate(new ItemDescriptionDelegate(describe, combo));
     // A describer replaced must no longer refresh the list.
