@@ -1,6 +1,7 @@
 // A user's sessions with the program: connecting, the display modes, sending lines, logging.
 
 #include "E2eFixture.h"
+#include "ScreenReader.h"
 #include "support/PeerLineSettings.h"
 
 class Session : public ComtermE2e {};
@@ -412,5 +413,39 @@ TEST_F(Session, ConnectedPictureIsDrawnSharpOnAScaledScreen) {
     EXPECT_GT(dark, 4 * 30) << "the word in black";
     EXPECT_EQ(darkOutside, 0) << "nothing left of or above the word's corner";
     EXPECT_GT(splitBlocks, 40) << "drawn at the screen's pixels, not stretched";
+    EXPECT_EQ(CloseWindow(), 0);
+}
+
+// As a screen reader's user: the controls found by their names over the accessibility bus, the
+// port's state read from the port list without opening it, the port opened and closed by the
+// Connect button's toggle action, and each change of the title announced.
+TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAction) {
+    PtyPeer peer;
+    ScreenReader reader(server->display(), run / "accessibility.txt");
+    environment = reader.environment();
+    StoredSettings settings;
+    LaunchOnCom5(peer, settings);
+    const std::string app = reader.Ask(R"(["app", )" + std::to_string(process->pid()) + ", 20000]");
+    ASSERT_EQ(AnswerField(app, "window"), kTitleClosed) << app;
+    ASSERT_NE(reader.Ask(R"(["listen", "object:property-change:accessible-name"])"), "");
+    for (const char* name : {"Порт", "Скорость", "Прозрачность окна", "Принятые данные",
+                             "Строка для отправки", "Autoconnect", "Соединить"}) {
+        const std::string found = reader.Ask(std::string(R"(["name", ")") + name + "\"]");
+        EXPECT_EQ(AnswerField(found, "name"), name) << found;
+    }
+    const std::string port = reader.Ask(R"(["item", "Порт", "COM5"])");
+    EXPECT_EQ(AnswerField(port, "description"), peer.path + " — есть") << port;
+
+    for (const auto& [button, title] :
+         {std::pair{"Соединить", kTitleOpen}, std::pair{"Разъединить", kTitleClosed}}) {
+        const std::string done =
+            reader.Ask(std::string(R"(["do", ")") + button + R"(", "Toggle"])");
+        EXPECT_NE(done.find(R"("ok": true)"), std::string::npos) << done;
+        ASSERT_TRUE(WaitForTitle(title)) << Title();
+        EXPECT_EQ(DeviceIsFree(peer.path), title == kTitleClosed);
+        const std::string heard = reader.Ask(
+            R"(["wait", "object:property-change:accessible-name", 10000, ")" + title + "\"]");
+        EXPECT_EQ(AnswerField(heard, "role"), "frame") << heard;
+    }
     EXPECT_EQ(CloseWindow(), 0);
 }

@@ -116,6 +116,9 @@ class NamedComboAccessible : public QAccessibleWidget {
 
 QAccessibleInterface* MakeControlAccessible(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
+    // A plain widget is told as a pane; the window is one, and its title its name.
+    if (auto* window = dynamic_cast<MainWindowWidget*>(widget))
+        return new QAccessibleWidget(window, QAccessible::Window);
     if (!widget || !dynamic_cast<MainWindowWidget*>(widget->parentWidget()))
         return nullptr;
     if (auto* button = qobject_cast<QAbstractButton*>(widget))

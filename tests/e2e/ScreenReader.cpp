@@ -1,0 +1,167 @@
+#include "ScreenReader.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The line read up to the deadline, without its end; none when the deadline passed first.
+std::optional<std::string> ReadLine(int fd, std::string& unread, Clock::time_point deadline) {
+    for (;;) {
+        const std::size_t end = unread.find('\n');
+        if (end != std::string::npos) {
+            std::string line = unread.substr(0, end);
+            unread.erase(0, end + 1);
+            return line;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+            return std::nullopt;
+        char buffer[4096];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            return std::nullopt;
+        unread.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+// Runs the command in a child whose output goes to the log, in the process group given (0 for
+// a group of its own, -1 for the test's), with the variables set; the descriptors given become
+// the child's 3 (keep), input and output.
+pid_t Start(const std::vector<std::string>& command, pid_t group, const std::string& log,
+            const std::map<std::string, std::string>& variables, int keep = -1, int in = -1,
+            int out = -1) {
+    std::vector<char*> argv;
+    for (const std::string& word : command)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (group >= 0)
+            setpgid(0, group);
+        const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        dup2(in >= 0 ? in : open("/dev/null", O_RDONLY), 0);
+        dup2(out >= 0 ? out : logFd, 1);
+        dup2(logFd, 2);
+        if (keep >= 0)
+            keep == 3 ? fcntl(3, F_SETFD, 0) : dup2(keep, 3);
+        close_range(keep >= 0 ? 4 : 3, ~0u, 0);
+        for (const auto& [name, value] : variables)
+            setenv(name.c_str(), value.c_str(), 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (group >= 0)
+        setpgid(pid, group == 0 ? pid : group);
+    return pid;
+}
+
+// Waits for the process to end, killing it when the time is up; the group too when given.
+void Stop(pid_t pid, std::chrono::milliseconds grace, bool group) {
+    const auto deadline = Clock::now() + grace;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            kill(group ? -pid : pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+} // namespace
+
+ScreenReader::ScreenReader(const std::string& display, const std::filesystem::path& log) {
+    int address[2];
+    if (pipe2(address, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    buses_ = Start({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=3"}, 0, log,
+                   {}, address[1]);
+    close(address[1]);
+    std::string unread;
+    const std::optional<std::string> line = ReadLine(address[0], unread, Clock::now() + 20s);
+    close(address[0]);
+    if (!line)
+        throw std::runtime_error("the session bus did not start (is dbus installed?)");
+    address_ = *line;
+    const std::map<std::string, std::string> session = {{"DBUS_SESSION_BUS_ADDRESS", address_},
+                                                        {"DISPLAY", display}};
+    launcher_ =
+        Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, buses_, log, session);
+    int requests[2];
+    int answers[2];
+    if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(answers, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    // Debian's own Python, which has the GObject bindings of the accessibility library.
+    client_ = Start({"/usr/bin/python3", COMTERM_SOURCE_DIR "/tests/e2e/atspi_client.py", "20000"},
+                    -1, log, session, -1, requests[0], answers[1]);
+    close(requests[0]);
+    close(answers[1]);
+    toClient_ = requests[1];
+    fromClient_ = answers[0];
+    const std::optional<std::string> ready = ReadLine(fromClient_, unread_, Clock::now() + 30s);
+    if (!ready || ready->find("\"ok\": true") == std::string::npos)
+        throw std::runtime_error("no accessibility bus (are at-spi2-core and "
+                                 "gir1.2-atspi-2.0 installed?): " +
+                                 ready.value_or(""));
+}
+
+ScreenReader::~ScreenReader() {
+    close(toClient_); // the client ends at the end of its requests
+    close(fromClient_);
+    Stop(client_, 5s, false);
+    kill(-buses_, SIGTERM);
+    Stop(launcher_, 5s, false);
+    Stop(buses_, 5s, true);
+    kill(-buses_, SIGKILL); // what the launcher started and left behind
+}
+
+std::map<std::string, std::optional<std::string>> ScreenReader::environment() const {
+    return {{"DBUS_SESSION_BUS_ADDRESS", address_}, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
+}
+
+std::string ScreenReader::Ask(const std::string& request, std::chrono::milliseconds timeout) {
+    const std::string line = request + "\n";
+    if (write(toClient_, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        return {};
+    return ReadLine(fromClient_, unread_, Clock::now() + timeout).value_or("");
+}
+
+std::optional<std::string> AnswerField(const std::string& answer, const std::string& name) {
+    const std::string key = "\"" + name + "\": \"";
+    std::size_t at = answer.find(key);
+    if (at == std::string::npos)
+        return std::nullopt;
+    std::string value;
+    for (at += key.size(); at < answer.size() && answer[at] != '"'; ++at) {
+        if (answer[at] != '\\' || at + 1 >= answer.size()) {
+            value += answer[at];
+            continue;
+        }
+        const char escaped = answer[++at];
+        if (escaped == 'u' && at + 4 < answer.size()) { // the control characters, below 0x20
+            value += static_cast<char>(std::stoi(answer.substr(at + 1, 4), nullptr, 16));
+            at += 4;
+        } else {
+            value += escaped == 'n'   ? '\n'
+                     : escaped == 'r' ? '\r'
+                     : escaped == 't' ? '\t'
+                                      : escaped;
+        }
+    }
+    return value;
+}
