@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -69,14 +70,31 @@ pid_t Start(const std::vector<std::string>& command, pid_t group, const std::str
     return pid;
 }
 
-// Waits for the process to end, killing it when the time is up; the group too when given.
-void Stop(pid_t pid, std::chrono::milliseconds grace, bool group) {
+// Waits for the process to end, killing it when the time is up.
+void Stop(pid_t pid, std::chrono::milliseconds grace) {
     const auto deadline = Clock::now() + grace;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
         if (Clock::now() > deadline) {
-            kill(group ? -pid : pid, SIGKILL);
-            waitpid(pid, &status, 0);
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+// Ends every process of the group and waits for all, also those whose parent ended first:
+// the test is their subreaper. Killed when the time is up.
+void StopGroup(pid_t group, std::chrono::milliseconds grace) {
+    kill(-group, SIGTERM);
+    const auto deadline = Clock::now() + grace;
+    for (pid_t ended = 0; ended >= 0; ended = waitpid(-group, nullptr, WNOHANG)) {
+        if (ended > 0)
+            continue;
+        if (Clock::now() > deadline) {
+            kill(-group, SIGKILL);
+            while (waitpid(-group, nullptr, 0) > 0) {
+            }
             return;
         }
         std::this_thread::sleep_for(5ms);
@@ -86,6 +104,9 @@ void Stop(pid_t pid, std::chrono::milliseconds grace, bool group) {
 } // namespace
 
 ScreenReader::ScreenReader(const std::string& display, const std::filesystem::path& log) {
+    // The accessibility bus and its registry are the launcher's children: they come to the
+    // test to be waited for when the launcher ends.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
     int address[2];
     if (pipe2(address, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -100,8 +121,7 @@ ScreenReader::ScreenReader(const std::string& display, const std::filesystem::pa
     address_ = *line;
     const std::map<std::string, std::string> session = {{"DBUS_SESSION_BUS_ADDRESS", address_},
                                                         {"DISPLAY", display}};
-    launcher_ =
-        Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, buses_, log, session);
+    Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, buses_, log, session);
     int requests[2];
     int answers[2];
     if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(answers, O_CLOEXEC) != 0)
@@ -123,11 +143,8 @@ ScreenReader::ScreenReader(const std::string& display, const std::filesystem::pa
 ScreenReader::~ScreenReader() {
     close(toClient_); // the client ends at the end of its requests
     close(fromClient_);
-    Stop(client_, 5s, false);
-    kill(-buses_, SIGTERM);
-    Stop(launcher_, 5s, false);
-    Stop(buses_, 5s, true);
-    kill(-buses_, SIGKILL); // what the launcher started and left behind
+    Stop(client_, 5s);
+    StopGroup(buses_, 5s);
 }
 
 std::map<std::string, std::optional<std::string>> ScreenReader::environment() const {

@@ -28,7 +28,6 @@ class ScreenReader {
 
   private:
     pid_t buses_ = -1; // the session bus, leader of the group of everything the buses start
-    pid_t launcher_ = -1;
     pid_t client_ = -1;
     int toClient_ = -1;
     int fromClient_ = -1;

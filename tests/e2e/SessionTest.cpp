@@ -435,6 +435,15 @@ TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAc
     }
     const std::string port = reader.Ask(R"(["item", "Порт", "COM5"])");
     EXPECT_EQ(AnswerField(port, "description"), peer.path + " — есть") << port;
+    const std::string set = reader.Ask(R"(["set", "Прозрачность окна", 100])");
+    EXPECT_NE(set.find(R"("done": true)"), std::string::npos) << set;
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            const std::optional<unsigned long> opacity = x->Opacity(window);
+            return opacity && *opacity < 0x70000000ul;
+        },
+        5s))
+        << "the window takes the opacity of 100 of 255";
 
     for (const auto& [button, title] :
          {std::pair{"Соединить", kTitleOpen}, std::pair{"Разъединить", kTitleClosed}}) {
@@ -442,7 +451,8 @@ TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAc
             reader.Ask(std::string(R"(["do", ")") + button + R"(", "Toggle"])");
         EXPECT_NE(done.find(R"("ok": true)"), std::string::npos) << done;
         ASSERT_TRUE(WaitForTitle(title)) << Title();
-        EXPECT_EQ(DeviceIsFree(peer.path), title == kTitleClosed);
+        const bool closed = title == kTitleClosed;
+        EXPECT_TRUE(PollUntil([&] { return DeviceIsFree(peer.path) == closed; }, 5s));
         const std::string heard = reader.Ask(
             R"(["wait", "object:property-change:accessible-name", 10000, ")" + title + "\"]");
         EXPECT_EQ(AnswerField(heard, "role"), "frame") << heard;

@@ -12,6 +12,7 @@ what was asked, or "ok": false and "error". Requests:
                                       the oldest kept event of that type (from a control of
                                       that name, where given), waiting for one
   ["item", NAME, ENTRY]               the description of the entry of a list's control
+  ["set", NAME, VALUE]                 set the value of the control of that name
   ["text", NAME]                      the character count and text of a text control
   ["name", NAME]                      the name, role and states of the control of that name
 """
@@ -126,6 +127,8 @@ def handle(request):
             if entry.get_name() == request[2]:
                 return {"description": entry.get_description()}
         raise LookupError("no entry " + request[2])
+    if kind == "set":
+        return {"done": Atspi.Value.set_current_value(control(request[1]), request[2])}
     if kind == "text":
         target = control(request[1])
         count = Atspi.Text.get_character_count(target)

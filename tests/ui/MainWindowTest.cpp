@@ -88,6 +88,7 @@ TEST_F(WindowTest, TooltipsNamesAndIcon) {
     EXPECT_EQ(AccessibleName(control(ConnectButton)), Q(u"Разъединить")) << "its caption now";
     SetTitle(Cp1251(u"Порт открыт"));
     EXPECT_EQ(AccessibleName(window()), Q(u"Порт открыт"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window())->role(), QAccessible::Window);
 }
 
 // Each clickable control is clicked with the mouse, put back as it was, and then driven by
