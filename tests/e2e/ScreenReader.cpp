@@ -37,27 +37,22 @@ std::optional<std::string> ReadLine(int fd, std::string& unread, Clock::time_poi
     }
 }
 
-// Runs the command in a child whose output goes to the log, in the process group given (0 for
-// a group of its own, -1 for the test's), with the variables set; the descriptors given become
-// the child's 3 (keep), input and output.
+// Runs the command in the group of the first one started (the session bus), with its input
+// and output on the descriptors given (-1 for none and the log), errors in the log.
 pid_t Start(const std::vector<std::string>& command, pid_t group, const std::string& log,
-            const std::map<std::string, std::string>& variables, int keep = -1, int in = -1,
-            int out = -1) {
+            const std::map<std::string, std::string>& variables, int in, int out) {
     std::vector<char*> argv;
     for (const std::string& word : command)
         argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (group >= 0)
-            setpgid(0, group);
+        setpgid(0, group);
         const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         dup2(in >= 0 ? in : open("/dev/null", O_RDONLY), 0);
         dup2(out >= 0 ? out : logFd, 1);
         dup2(logFd, 2);
-        if (keep >= 0)
-            keep == 3 ? fcntl(3, F_SETFD, 0) : dup2(keep, 3);
-        close_range(keep >= 0 ? 4 : 3, ~0u, 0);
+        close_range(3, ~0u, 0);
         for (const auto& [name, value] : variables)
             setenv(name.c_str(), value.c_str(), 1);
         execv(argv[0], argv.data());
@@ -65,40 +60,8 @@ pid_t Start(const std::vector<std::string>& command, pid_t group, const std::str
     }
     if (pid < 0)
         throw std::runtime_error("fork failed");
-    if (group >= 0)
-        setpgid(pid, group == 0 ? pid : group);
+    setpgid(pid, group == 0 ? pid : group);
     return pid;
-}
-
-// Waits for the process to end, killing it when the time is up.
-void Stop(pid_t pid, std::chrono::milliseconds grace) {
-    const auto deadline = Clock::now() + grace;
-    while (waitpid(pid, nullptr, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            return;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
-// Ends every process of the group and waits for all, also those whose parent ended first:
-// the test is their subreaper. Killed when the time is up.
-void StopGroup(pid_t group, std::chrono::milliseconds grace) {
-    kill(-group, SIGTERM);
-    const auto deadline = Clock::now() + grace;
-    for (pid_t ended = 0; ended >= 0; ended = waitpid(-group, nullptr, WNOHANG)) {
-        if (ended > 0)
-            continue;
-        if (Clock::now() > deadline) {
-            kill(-group, SIGKILL);
-            while (waitpid(-group, nullptr, 0) > 0) {
-            }
-            return;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
 }
 
 } // namespace
@@ -107,44 +70,62 @@ ScreenReader::ScreenReader(const std::string& display, const std::filesystem::pa
     // The accessibility bus and its registry are the launcher's children: they come to the
     // test to be waited for when the launcher ends.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
+    signal(SIGPIPE, SIG_IGN); // a request to a client that has died fails, the test goes on
     int address[2];
-    if (pipe2(address, O_CLOEXEC) != 0)
+    int requests[2];
+    int answers[2];
+    if (pipe2(address, O_CLOEXEC) != 0 || pipe2(requests, O_CLOEXEC) != 0 ||
+        pipe2(answers, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    buses_ = Start({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=3"}, 0, log,
-                   {}, address[1]);
+    buses_ = Start({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address"}, 0, log, {},
+                   -1, address[1]);
     close(address[1]);
     std::string unread;
     const std::optional<std::string> line = ReadLine(address[0], unread, Clock::now() + 20s);
     close(address[0]);
-    if (!line)
+    if (!line) {
+        End();
         throw std::runtime_error("the session bus did not start (is dbus installed?)");
+    }
     address_ = *line;
     const std::map<std::string, std::string> session = {{"DBUS_SESSION_BUS_ADDRESS", address_},
                                                         {"DISPLAY", display}};
-    Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, buses_, log, session);
-    int requests[2];
-    int answers[2];
-    if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(answers, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
+    Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, buses_, log, session, -1,
+          -1);
     // Debian's own Python, which has the GObject bindings of the accessibility library.
-    client_ = Start({"/usr/bin/python3", COMTERM_SOURCE_DIR "/tests/e2e/atspi_client.py", "20000"},
-                    -1, log, session, -1, requests[0], answers[1]);
+    Start({"/usr/bin/python3", COMTERM_SOURCE_DIR "/tests/e2e/atspi_client.py", "20000"}, buses_,
+          log, session, requests[0], answers[1]);
     close(requests[0]);
     close(answers[1]);
     toClient_ = requests[1];
     fromClient_ = answers[0];
     const std::optional<std::string> ready = ReadLine(fromClient_, unread_, Clock::now() + 30s);
-    if (!ready || ready->find("\"ok\": true") == std::string::npos)
+    if (!ready || ready->find("\"ok\": true") == std::string::npos) {
+        End();
         throw std::runtime_error("no accessibility bus (are at-spi2-core and "
                                  "gir1.2-atspi-2.0 installed?): " +
                                  ready.value_or(""));
+    }
 }
 
 ScreenReader::~ScreenReader() {
-    close(toClient_); // the client ends at the end of its requests
+    End();
+}
+
+// Everything the buses started is in their group, and is waited for, also what outlived its
+// parent; killed when it takes too long.
+void ScreenReader::End() {
+    close(toClient_);
     close(fromClient_);
-    Stop(client_, 5s);
-    StopGroup(buses_, 5s);
+    kill(-buses_, SIGTERM);
+    const auto deadline = Clock::now() + 5s;
+    for (pid_t ended = 0; ended >= 0; ended = waitpid(-buses_, nullptr, WNOHANG)) {
+        if (ended > 0)
+            continue;
+        if (Clock::now() > deadline)
+            kill(-buses_, SIGKILL);
+        std::this_thread::sleep_for(5ms);
+    }
 }
 
 std::map<std::string, std::optional<std::string>> ScreenReader::environment() const {

@@ -15,7 +15,7 @@ class ScreenReader {
     // Starts the buses and the client for the X display, their output going to the log, and
     // waits until the client can use the accessibility bus.
     ScreenReader(const std::string& display, const std::filesystem::path& log);
-    ~ScreenReader(); // ends the client, then the buses and everything they started
+    ~ScreenReader(); // ends the client, the buses and everything they started
     ScreenReader(const ScreenReader&) = delete;
     ScreenReader& operator=(const ScreenReader&) = delete;
 
@@ -27,6 +27,8 @@ class ScreenReader {
                     std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
   private:
+    void End();
+
     pid_t buses_ = -1; // the session bus, leader of the group of everything the buses start
     pid_t client_ = -1;
     int toClient_ = -1;

@@ -12,9 +12,9 @@ what was asked, or "ok": false and "error". Requests:
                                       the oldest kept event of that type (from a control of
                                       that name, where given), waiting for one
   ["item", NAME, ENTRY]               the description of the entry of a list's control
-  ["set", NAME, VALUE]                 set the value of the control of that name
+  ["set", NAME, VALUE]                set the value of the control of that name
   ["text", NAME]                      the character count and text of a text control
-  ["name", NAME]                      the name, role and states of the control of that name
+  ["name", NAME]                      the name and role of the control of that name
 """
 
 import json
@@ -135,9 +135,7 @@ def handle(request):
         return {"count": count, "text": Atspi.Text.get_text(target, 0, count)}
     if kind == "name":
         target = control(request[1])
-        states = target.get_state_set().get_states()
-        return {"name": target.get_name(), "role": target.get_role_name(),
-                "states": [Atspi.StateType(state).value_nick for state in states]}
+        return {"name": target.get_name(), "role": target.get_role_name()}
     raise ValueError("unknown request " + kind)
 
 
