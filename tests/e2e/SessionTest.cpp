@@ -456,6 +456,18 @@ TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAc
         const std::string heard = reader.Ask(
             R"(["wait", "object:property-change:accessible-name", 10000, ")" + title + "\"]");
         EXPECT_EQ(AnswerField(heard, "role"), "frame") << heard;
+        if (closed)
+            continue;
+        // A text control read as a screen reader reads one: its insert events and its text.
+        ASSERT_NE(reader.Ask(R"(["listen", "object:text-changed:insert"])"), "");
+        ClickSendEditor();
+        TypeLine("ATZ");
+        EXPECT_EQ(peer.Receive(4, 5s), "ATZ\r");
+        const std::string typed =
+            reader.Ask(R"(["wait", "object:text-changed:insert", 10000, "Строка для отправки"])");
+        EXPECT_EQ(AnswerField(typed, "data"), "A") << typed;
+        const std::string text = reader.Ask(R"(["text", "Строка для отправки"])");
+        EXPECT_EQ(AnswerField(text, "text").value_or("").substr(0, 3), "ATZ") << text;
     }
     EXPECT_EQ(CloseWindow(), 0);
 }
