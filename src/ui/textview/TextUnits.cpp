@@ -1,0 +1,87 @@
+#include "ui/textview/TextUnits.h"
+
+#include <algorithm>
+
+namespace {
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The line break holding the break byte at pos: CR LF is one.
+RowSpan LineBreakAt(const TextStore& text, std::uint64_t pos) {
+    if (text[pos] == '\r')
+        return {pos, pos + 1 < text.size() && text[pos + 1] == '\n' ? pos + 2 : pos + 1};
+    return {pos > 0 && text[pos - 1] == '\r' ? pos - 1 : pos, pos + 1};
+}
+
+// The first break byte in [from, to), or to. A pass over the file's blocks that leaves the
+// cache to the text on screen.
+std::uint64_t NextBreak(const TextStore& text, std::uint64_t from, std::uint64_t to) {
+    while (from < to) {
+        const std::span<const char> span = text.streamAt(from);
+        const auto end = span.begin() + static_cast<std::ptrdiff_t>(
+                                            std::min<std::uint64_t>(span.size(), to - from));
+        const auto found = std::find_if(span.begin(), end, IsBreak);
+        from += static_cast<std::uint64_t>(found - span.begin());
+        if (found != end)
+            return from;
+    }
+    return to;
+}
+
+// The position after the last break byte in [from, to), or from.
+std::uint64_t AfterLastBreak(const TextStore& text, std::uint64_t from, std::uint64_t to) {
+    const unsigned shift = text.blockShift();
+    while (to > from) {
+        const std::uint64_t blockStart = std::max(from, ((to - 1) >> shift) << shift);
+        const std::span<const char> span = text.streamAt(blockStart);
+        const auto begin =
+            span.rbegin() + static_cast<std::ptrdiff_t>(span.size() - (to - blockStart));
+        const auto found = std::find_if(begin, span.rend(), IsBreak);
+        if (found != span.rend())
+            return blockStart + static_cast<std::uint64_t>(span.rend() - found);
+        to = blockStart;
+    }
+    return from;
+}
+
+RowSpan ParagraphAt(const TextStore& text, std::uint64_t pos) {
+    // The end of the text belongs to the piece before it.
+    const std::uint64_t inPiece = pos == text.size() && pos > 0 ? pos - 1 : pos;
+    const std::uint64_t piece = inPiece / kMaxAnswerBytes * kMaxAnswerBytes;
+    const std::uint64_t pieceEnd = std::min(text.size(), piece + kMaxAnswerBytes);
+    // The LF of a CR LF ends the paragraph its CR ends.
+    if (pos > piece && pos < text.size() && text[pos] == '\n' && text[pos - 1] == '\r')
+        --pos;
+    const std::uint64_t begin = AfterLastBreak(text, piece, pos);
+    const std::uint64_t end = NextBreak(text, pos, pieceEnd);
+    if (end == pieceEnd)
+        return {begin, end};
+    return {begin, std::min(pieceEnd, LineBreakAt(text, end).end)};
+}
+
+RowSpan RowAt(const TextViewModel& model, std::uint64_t pos) {
+    const RowSpan row = model.row(model.rowAt(pos));
+    const bool holds = row.begin <= pos && (pos < row.end || pos == model.size());
+    return holds ? row : RowSpan{pos, std::min(pos + 1, model.size())};
+}
+} // namespace
+
+RowSpan TextUnitAt(const TextViewModel& model, std::uint64_t pos, TextUnit unit) {
+    const TextStore& text = model.bytes();
+    switch (unit) {
+    case TextUnit::Character:
+        return {pos, std::min(pos + 1, text.size())};
+    case TextUnit::Word: {
+        if (pos < text.size() && IsBreak(text[pos]))
+            return LineBreakAt(text, pos);
+        const auto [begin, end] = model.wordAt(pos);
+        return {begin, end};
+    }
+    case TextUnit::Row:
+        return RowAt(model, pos);
+    case TextUnit::Paragraph:
+        return ParagraphAt(text, pos);
+    }
+    return {pos, pos};
+}
