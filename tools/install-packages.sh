@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev fonts-liberation2
+    # Qt's platform accessibility switch, which the receive view's tests turn on as a client would.
+    qt6-base-private-dev
     # Condensed and light weights, for the font dialog's tests of weights other than 400 and 700.
     fonts-dejavu-extra
     # The fonts ghostscript and ImageMagick bring along, under which "Courier" is Nimbus Mono PS:

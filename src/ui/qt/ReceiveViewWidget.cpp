@@ -15,6 +15,7 @@
 
 #include "ui/Cp1251.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/ReceiveViewAccessible.h"
 #include "ui/qt/ReceiveViewGlyphs.h"
 #include "ui/textview/posix/TempBlockFile.h"
 #include "ui/textview/RowMeasure.h"
@@ -45,6 +46,7 @@ ReceiveViewWidget::ReceiveViewWidget(QWidget* parent)
     verticalScrollBar()->setSingleStep(1);
     rewrapTimer_.setInterval(0);
     connect(&rewrapTimer_, &QTimer::timeout, this, &ReceiveViewWidget::continueRewrap);
+    InstallReceiveViewAccessibility();
     applyFont();
     applyWidth();
 }
@@ -55,13 +57,17 @@ void ReceiveViewWidget::appendText(const std::string& cp1251) {
     model_.append(cp1251);
     scrollToRow(lastTopRow());
     viewport()->update();
+    NotifyTextAppended(this, cp1251);
 }
 
 void ReceiveViewWidget::clear() {
+    const bool hadText = model_.size() > 0;
     model_.clear();
     rewrapTimer_.stop();
     scrollToRow(0);
     viewport()->update();
+    if (hadText)
+        NotifyTextCleared(this);
 }
 
 std::string ReceiveViewWidget::text() const {
@@ -69,8 +75,32 @@ std::string ReceiveViewWidget::text() const {
 }
 
 void ReceiveViewWidget::selectAll() {
-    model_.selectAll();
+    selectByUser(0, model_.size());
+}
+
+void ReceiveViewWidget::select(std::uint64_t anchor, std::uint64_t caret) {
+    selectByUser(anchor, caret);
+    showPosition(caret);
+}
+
+void ReceiveViewWidget::showPosition(std::uint64_t pos) {
+    ensureVisible(pos);
     viewport()->update();
+}
+
+QRect ReceiveViewWidget::byteRect(std::uint64_t pos) const {
+    pos = std::min(pos, model_.size());
+    const auto rows = static_cast<std::int64_t>(model_.rowAt(pos)) - std::int64_t(topRow());
+    const std::int64_t y = std::clamp<std::int64_t>(rows * rowHeight_, INT_MIN / 2, INT_MAX / 2);
+    const std::int64_t x = model_.xOf(pos);
+    const auto b = static_cast<unsigned char>(pos < model_.size() ? model_.bytes()[pos] : ' ');
+    const std::int64_t width = AdvanceAt(model_.glyphs(), b, x);
+    return {kMargin + static_cast<int>(x / kUnitsPerPixel), static_cast<int>(y),
+            std::max(1, static_cast<int>(width / kUnitsPerPixel)), rowHeight_};
+}
+
+std::uint64_t ReceiveViewWidget::byteAt(const QPoint& point) const {
+    return model_.byteAt(rowAtY(point.y()), unitsAtX(point.x()));
 }
 
 void ReceiveViewWidget::copy() const {
@@ -367,10 +397,16 @@ bool ReceiveViewWidget::moveCaret(const QKeyEvent* event) {
     else if (goalX_ < 0)
         goalX_ = model_.xOf(selection.caret);
     const std::uint64_t caret = MovedCaret(model_, selection.caret, move, goalX_, visibleRows());
-    model_.select(extend ? selection.anchor : caret, caret);
+    selectByUser(extend ? selection.anchor : caret, caret);
     ensureVisible(caret);
-    viewport()->update();
     return true;
+}
+
+void ReceiveViewWidget::selectByUser(std::uint64_t anchor, std::uint64_t caret) {
+    const TextSelection before = model_.selection();
+    model_.select(anchor, caret);
+    viewport()->update();
+    NotifySelectionChanged(this, before);
 }
 
 void ReceiveViewWidget::mousePressEvent(QMouseEvent* event) {
@@ -380,9 +416,8 @@ void ReceiveViewWidget::mousePressEvent(QMouseEvent* event) {
     }
     const std::uint64_t pos = positionAt(event->position().toPoint());
     const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
-    model_.select(extend ? model_.selection().anchor : pos, pos);
+    selectByUser(extend ? model_.selection().anchor : pos, pos);
     goalX_ = -1;
-    viewport()->update();
 }
 
 void ReceiveViewWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -394,8 +429,7 @@ void ReceiveViewWidget::mouseMoveEvent(QMouseEvent* event) {
         scrollToRow(topRow_ - 1);
     else if (point.y() >= viewport()->height())
         scrollToRow(topRow_ + 1);
-    model_.select(model_.selection().anchor, positionAt(point));
-    viewport()->update();
+    selectByUser(model_.selection().anchor, positionAt(point));
 }
 
 void ReceiveViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -403,10 +437,8 @@ void ReceiveViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
         QAbstractScrollArea::mouseDoubleClickEvent(event);
         return;
     }
-    const QPoint point = event->position().toPoint();
-    const auto [begin, end] = model_.wordAt(model_.byteAt(rowAtY(point.y()), unitsAtX(point.x())));
-    model_.select(begin, end);
-    viewport()->update();
+    const auto [begin, end] = model_.wordAt(byteAt(event->position().toPoint()));
+    selectByUser(begin, end);
 }
 
 void ReceiveViewWidget::contextMenuEvent(QContextMenuEvent* event) {

@@ -24,7 +24,7 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     explicit ReceiveViewWidget(QWidget* parent = nullptr);
 
     // One insertion at the end: the selection becomes empty after the new text and the view
-    // scrolls to show it.
+    // scrolls to show it. Assistive clients hear of it as one insertion.
     void appendText(const std::string& cp1251);
     void clear();
     std::string text() const;
@@ -36,6 +36,13 @@ class ReceiveViewWidget : public QAbstractScrollArea {
 
     // The glyph advances are measured once the view holds text.
     const TextViewModel& model() const { return model_; }
+
+    // For assistive clients: a selection made as the user makes one, the caret then shown; the
+    // box of the byte at pos and the byte under a point, in the viewport's coordinates.
+    void select(std::uint64_t anchor, std::uint64_t caret);
+    void showPosition(std::uint64_t pos);
+    QRect byteRect(std::uint64_t pos) const;
+    std::uint64_t byteAt(const QPoint& point) const;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -78,6 +85,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     std::int64_t unitsAtX(int x) const;
     std::uint64_t positionAt(const QPoint& point) const;
     bool moveCaret(const QKeyEvent* event);
+    // Selects and lets assistive clients know of the user's change.
+    void selectByUser(std::uint64_t anchor, std::uint64_t caret);
     void paintRow(QPainter& painter, std::uint64_t row, int top, const QColor& text) const;
     void paintCaret(QPainter& painter) const;
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -6,14 +7,47 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QScrollBar>
+#include <QtGui/private/qguiapplication_p.h>
 #include <QTimer>
 
 #include "TextViewTestSupport.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/TextFont.h"
+#include "ui/textview/TextUnits.h"
 
 namespace {
+// What an assistive client hears of the view: each text event's type, caret and text.
+struct HeardEvent {
+    QAccessible::Event type;
+    int caret;
+    QString text;
+    bool operator==(const HeardEvent&) const = default;
+};
+std::vector<HeardEvent> heard;
+
+void Hear(QAccessibleEvent* event) {
+    const QAccessible::Event type = event->type();
+    QString text;
+    if (type == QAccessible::TextInserted)
+        text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+    else if (type == QAccessible::TextRemoved)
+        text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+    else if (type != QAccessible::TextCaretMoved && type != QAccessible::TextSelectionChanged)
+        return;
+    heard.push_back(
+        {type, static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition(), text});
+}
+
+// Accessibility on or off, as the platform switches it when a client comes or goes.
+void SetClientListening(bool listening) {
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(listening);
+    QAccessible::installUpdateHandler(listening ? Hear : nullptr);
+    heard.clear();
+}
+
 struct ReceiveViewTest : testing::Test {
     void SetUp() override {
         SetTextFontAndColor(&view, QFont(QStringLiteral("DejaVu Sans Mono"), 10), QColor());
@@ -263,4 +297,121 @@ TEST_F(ReceiveViewTest, ContextMenuHasRussianLabels) {
     QApplication::sendEvent(view.viewport(), &event);
     EXPECT_EQ(labels, (QStringList{QStringLiteral("Копировать"), QStringLiteral("Выделить всё")}));
     EXPECT_EQ(enabled, (QList<bool>{false, true})); // nothing selected to copy
+}
+
+TEST_F(ReceiveViewTest, AssistiveClientsReadTheTextAsShownByCharacterWordRowAndParagraph) {
+    view.appendText("hello  world, 41\r\nline two\n\xCF\xF0\xE8\xE2\xE5\xF2 \xA8\r\n" +
+                    HexText(20));
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
+    QAccessibleTextInterface* text = access->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(access->role(), QAccessible::EditableText);
+    EXPECT_TRUE(access->state().readOnly && access->state().multiLine);
+    EXPECT_EQ(text->characterCount(), 97);
+    EXPECT_EQ(text->text(0, 37), QStringLiteral("hello  world, 41\r\nline two\nПривет Ё\r\n"));
+    const RowSpan row = view.model().row(view.model().rowAt(80)); // the paragraph wraps
+    ASSERT_GT(row.begin, 37u);
+    enum Where { At, Before, After };
+    const struct {
+        int offset;
+        QAccessible::TextBoundaryType unit;
+        Where where;
+        QString text;
+        int start, end;
+    } rows[] = {
+        {3, QAccessible::WordBoundary, At, QStringLiteral("hello"), 0, 5},
+        {3, QAccessible::WordBoundary, After, QStringLiteral("  "), 5, 7},
+        {7, QAccessible::WordBoundary, Before, QStringLiteral("  "), 5, 7},
+        {17, QAccessible::WordBoundary, At, QStringLiteral("\r\n"), 16, 18},
+        {29, QAccessible::WordBoundary, At, QStringLiteral("Привет"), 27, 33},
+        {26, QAccessible::WordBoundary, At, QStringLiteral("\n"), 26, 27},
+        {97, QAccessible::WordBoundary, At, QString(), 97, 97},
+        {97, QAccessible::CharBoundary, Before, QStringLiteral(" "), 96, 97},
+        {20, QAccessible::LineBoundary, At, QStringLiteral("line two\n"), 18, 27},
+        {20, QAccessible::LineBoundary, Before, QStringLiteral("hello  world, 41\r\n"), 0, 18},
+        {0, QAccessible::LineBoundary, Before, QString(), -1, -1},
+        {80, QAccessible::LineBoundary, At, QString::fromLatin1(view.model().text(row.begin, 97)),
+         int(row.begin), 97},
+        {36, QAccessible::SentenceBoundary, At, QStringLiteral("Привет Ё\r\n"), 27, 37},
+        {40, QAccessible::ParagraphBoundary, At, QString::fromLatin1(HexText(20)), 37, 97},
+        {90, QAccessible::ParagraphBoundary, After, QString(), -1, -1},
+        {98, QAccessible::CharBoundary, At, QString(), -1, -1},
+    };
+    for (const auto& row : rows) {
+        int start = 0;
+        int end = 0;
+        const QString found =
+            row.where == At       ? text->textAtOffset(row.offset, row.unit, &start, &end)
+            : row.where == Before ? text->textBeforeOffset(row.offset, row.unit, &start, &end)
+                                  : text->textAfterOffset(row.offset, row.unit, &start, &end);
+        EXPECT_EQ(std::tuple(found, start, end), std::tuple(row.text, row.start, row.end))
+            << row.offset << " " << row.unit << " " << row.where;
+    }
+    // Caret and selection, set by the client.
+    EXPECT_EQ(text->cursorPosition(), 97);
+    text->setSelection(0, 7, 12);
+    EXPECT_EQ(view.model().selectedText(), "world");
+    int start = 0;
+    int end = 0;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::tuple(text->selectionCount(), start, end), std::tuple(1, 7, 12));
+    text->setCursorPosition(2);
+    EXPECT_EQ(std::pair(view.model().selection().caret, text->selectionCount()), std::pair(2ul, 0));
+    const QPoint fifth = view.viewport()->mapToGlobal(charPoint(5, 0));
+    EXPECT_EQ(text->offsetAtPoint(fifth), 5);
+    EXPECT_EQ(text->characterRect(5).center(), fifth);
+}
+
+// A client asking for all of a long text gets one answer's length of it.
+TEST_F(ReceiveViewTest, NoAnswerToAClientIsLongerThanItsBound) {
+    const std::string text = HexText(kMaxAnswerBytes / 3 + 100);
+    view.appendText(text);
+    QAccessibleTextInterface* access =
+        QAccessible::queryAccessibleInterface(&view)->textInterface();
+    EXPECT_EQ(access->characterCount(), int(text.size()));
+    EXPECT_EQ(access->text(0, -1), QString::fromLatin1(text.substr(0, kMaxAnswerBytes)));
+}
+
+TEST_F(ReceiveViewTest, AssistiveClientsHearEachAppendClearAndTheUsersOwnMoves) {
+    using E = HeardEvent;
+    SetClientListening(true);
+    view.appendText("abc");
+    view.appendText("d\xC0");
+    view.appendText("");
+    key(Qt::Key_Left);
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    mouse(QEvent::MouseButtonPress, charPoint(1, 0));
+    view.appendText("e");
+    view.clear();
+    view.clear();
+    EXPECT_EQ(heard, (std::vector<E>{{QAccessible::TextInserted, 3, QStringLiteral("abc")},
+                                     {QAccessible::TextInserted, 5, QStringLiteral("dА")},
+                                     {QAccessible::TextCaretMoved, 4, {}},
+                                     {QAccessible::TextSelectionChanged, 3, {}},
+                                     {QAccessible::TextCaretMoved, 3, {}},
+                                     {QAccessible::TextSelectionChanged, 1, {}},
+                                     {QAccessible::TextCaretMoved, 1, {}},
+                                     {QAccessible::TextInserted, 6, QStringLiteral("e")},
+                                     {QAccessible::TextRemoved, 0, QString()}}));
+    SetClientListening(false);
+}
+
+// Without a client an append makes no accessible object, which raising an event would make.
+// (Qt makes one when the view is shown; it is dropped here.)
+TEST_F(ReceiveViewTest, WithoutAClientNothingAccessibleIsMade) {
+    static int made = 0;
+    const QAccessible::InterfaceFactory count = [](const QString&, QObject* object) {
+        made += qobject_cast<ReceiveViewWidget*>(object) != nullptr;
+        return static_cast<QAccessibleInterface*>(nullptr);
+    };
+    QAccessible::deleteAccessibleInterface(
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(&view)));
+    QAccessible::installFactory(count);
+    view.appendText("unheard");
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    view.clear();
+    EXPECT_EQ(made, 0);
+    QAccessible::queryAccessibleInterface(&view);
+    EXPECT_EQ(made, 1);
+    QAccessible::removeFactory(count);
 }
