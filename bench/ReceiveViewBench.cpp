@@ -1,8 +1,9 @@
 // The receive view against QPlainTextEdit: appending one 40 ms tick of hexadecimal text (one
-// endless paragraph) at growing text sizes with the window shown, resident memory per
-// character, and the re-wrap after a width change. With --10GiB instead: the view filled with
-// 10 GiB, most of it in its file on disk: anonymous memory, appending, jumping to the top, the
-// middle and the end with the file's pages dropped from the page cache, and a full re-wrap.
+// endless paragraph) at growing text sizes with the window shown, also with an assistive client
+// listening, resident memory per character, the re-wrap after a width change, and the longest
+// answers to a client. With --10GiB instead: the view filled with 10 GiB, most of it in its file
+// on disk: anonymous memory, appending, jumping to the top, the middle and the end with the
+// file's pages dropped from the page cache, and a full re-wrap.
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -15,12 +16,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <QAccessible>
 #include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QtGui/private/qguiapplication_p.h>
 #include <QWidget>
 #include <string>
 #include <sys/stat.h>
@@ -192,6 +197,64 @@ void ReceiveViewAppend(benchmark::State& state, std::size_t preload) {
     FillTo(view, preload);
     TimeAppends(state, [&view] { view.appendText(TickChunk()); });
     state.counters["text_MiB"] = double(view.model().size()) / kMiB;
+}
+
+// An assistive client as a screen reader listens: on each insertion it takes the inserted text
+// and reads the count and the row at the caret.
+void ClientReads(QAccessibleEvent* event) {
+    if (event->type() != QAccessible::TextInserted)
+        return;
+    QAccessibleTextInterface* text = event->accessibleInterface()->textInterface();
+    int start = 0;
+    int end = 0;
+    benchmark::DoNotOptimize(static_cast<QAccessibleTextInsertEvent*>(event)->textInserted());
+    benchmark::DoNotOptimize(text->characterCount());
+    benchmark::DoNotOptimize(
+        text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end));
+}
+
+// Accessibility on or off, as the platform switches it when a client comes or goes.
+void SetClientListening(bool listening) {
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(listening);
+    QAccessible::installUpdateHandler(listening ? ClientReads : nullptr);
+}
+
+void ReceiveViewAppendHeard(benchmark::State& state, std::size_t preload) {
+    SetClientListening(true);
+    ReceiveViewAppend(state, preload);
+    SetClientListening(false);
+}
+
+// The longest answers a client can ask for, each with the file's pages dropped first: all the
+// text from the start (one answer's length of it) and the paragraph in the middle of the
+// endless hexadecimal one (a piece, found by reading on either side). The counters are for
+// single answers, wall-clock and processor time.
+void ReceiveViewAnswers(benchmark::State& state, std::size_t preload) {
+    ReceiveViewWidget& view = *SharedReceiveView().view;
+    FillTo(view, preload);
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&view)->textInterface();
+    std::vector<double> times;
+    std::vector<double> processorTimes;
+    for (auto _ : state) {
+        double iteration = 0;
+        for (int request = 0; request < 2; ++request) {
+            DropFilePages();
+            const Clock::time_point start = Clock::now();
+            const double processorStart = ThreadSeconds();
+            int begin = 0;
+            int end = 0;
+            benchmark::DoNotOptimize(
+                request == 0 ? text->text(0, -1)
+                             : text->textAtOffset(text->characterCount() / 2,
+                                                  QAccessible::ParagraphBoundary, &begin, &end));
+            processorTimes.push_back(ThreadSeconds() - processorStart);
+            times.push_back(Seconds(Clock::now() - start));
+            iteration += times.back();
+        }
+        state.SetIterationTime(iteration);
+    }
+    CountP99AndWorst(state, "", times);
+    CountP99AndWorst(state, "cpu_", processorTimes);
 }
 
 // What the program did before: put the insertion point at the end, insert without undo.
@@ -484,6 +547,8 @@ int main(int argc, char** argv) {
     Register("ReceiveView/rewrap/100MiB", ReceiveViewRewrap, 100 * kMiB, 4);
     Register("ReceiveView/memory/1GiB", ReceiveViewMemory, kGiB, 1);
     Register("ReceiveView/append/1GiB", ReceiveViewAppend, kGiB, 300);
+    Register("ReceiveView/append_heard/1GiB", ReceiveViewAppendHeard, kGiB, 300);
+    Register("ReceiveView/answer/1GiB", ReceiveViewAnswers, kGiB, 10);
     Register("ReceiveView/rewrap/1GiB", ReceiveViewRewrap, kGiB, 2);
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
