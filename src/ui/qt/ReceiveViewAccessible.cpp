@@ -193,11 +193,15 @@ void NotifyTextAppended(ReceiveViewWidget* view, const std::string& appended) {
     QAccessible::updateAccessibility(&event);
 }
 
+// Qt's AT-SPI bridge passes on no removal without its text: the caret's move to the start tells
+// clients there that the text changed.
 void NotifyTextCleared(ReceiveViewWidget* view) {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextRemoveEvent event(view, 0, QString());
-    QAccessible::updateAccessibility(&event);
+    QAccessibleTextRemoveEvent removed(view, 0, QString());
+    QAccessible::updateAccessibility(&removed);
+    QAccessibleTextCursorEvent caret(view, 0);
+    QAccessible::updateAccessibility(&caret);
 }
 
 void NotifySelectionChanged(ReceiveViewWidget* view, const TextSelection& before) {

@@ -14,7 +14,7 @@ void InstallReceiveViewAccessibility();
 
 // One text-inserted event for the bytes just appended.
 void NotifyTextAppended(ReceiveViewWidget* view, const std::string& appended);
-// Text removed, without the text: it may be gigabytes.
+// Text removed, without the text: it may be gigabytes; and the caret at the start.
 void NotifyTextCleared(ReceiveViewWidget* view);
 // The user's change from before to the view's selection now: a selection event when the
 // selected text changed, a caret event when the caret moved.

@@ -392,7 +392,8 @@ TEST_F(ReceiveViewTest, AssistiveClientsHearEachAppendClearAndTheUsersOwnMoves) 
                                      {QAccessible::TextSelectionChanged, 1, {}},
                                      {QAccessible::TextCaretMoved, 1, {}},
                                      {QAccessible::TextInserted, 6, QStringLiteral("e")},
-                                     {QAccessible::TextRemoved, 0, QString()}}));
+                                     {QAccessible::TextRemoved, 0, QString()},
+                                     {QAccessible::TextCaretMoved, 0, {}}}));
     SetClientListening(false);
 }
 
