@@ -419,7 +419,8 @@ TEST_F(Session, ConnectedPictureIsDrawnSharpOnAScaledScreen) {
 // As a screen reader's user: the controls found by their names over the accessibility bus, the
 // port's state read from the port list without opening it, the port opened and closed by the
 // Connect button's toggle action, and each change of the title announced.
-TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAction) {
+TEST_F(Session,
+       AScreenReaderHearsThePortListTheTitleAndTheReceivedTextAndConnectsByTheToggleAction) {
     PtyPeer peer;
     ScreenReader reader(server->display(), run / "accessibility.txt");
     environment = reader.environment();
@@ -468,6 +469,13 @@ TEST_F(Session, AScreenReaderHearsThePortListAndTheTitleAndConnectsByTheToggleAc
         EXPECT_EQ(AnswerField(typed, "data"), "A") << typed;
         const std::string text = reader.Ask(R"(["text", "Строка для отправки"])");
         EXPECT_EQ(AnswerField(text, "text").value_or("").substr(0, 3), "ATZ") << text;
+        // What the port sends: heard as it arrives, and read back from the view.
+        peer.Send("OK\r\n\xCF\xF0\xE8");
+        const std::string arrived =
+            reader.Ask(R"(["wait", "object:text-changed:insert", 10000, "Принятые данные"])");
+        EXPECT_EQ(AnswerField(arrived, "data"), "OK\r\nПри") << arrived;
+        const std::string shown = reader.Ask(R"(["text", "Принятые данные"])");
+        EXPECT_EQ(AnswerField(shown, "text"), "OK\r\nПри") << shown;
     }
     EXPECT_EQ(CloseWindow(), 0);
 }
