@@ -2,29 +2,16 @@
 
 #include <windows.h>
 
-#include <richedit.h>
-
 #include "shared/TerminalState.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/ModalDialogGuard.h"
+#include "ui/win32/TextColours.h"
 #include "ui/win32/TextFont.h"
 
 namespace {
 
 // The one font of both text controls; a new one replaces it.
 HFONT textFont = nullptr;
-
-void SetTextColor(HWND control, int32_t color) {
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR;
-    if (color == -1)
-        format.dwEffects = CFE_AUTOCOLOR;
-    else
-        format.crTextColor = static_cast<COLORREF>(color);
-    SendMessageA(control, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-}
 
 } // namespace
 
@@ -62,6 +49,5 @@ void ApplyTextFont() {
         font.Name.c_str());
     for (const ControlId id : {ReceiveView, SendEditor})
         SendMessageA(ControlHandle(id), WM_SETFONT, reinterpret_cast<WPARAM>(textFont), TRUE);
-    for (const ControlId id : {ReceiveView, SendEditor})
-        SetTextColor(ControlHandle(id), font.Color);
+    ApplyTextColours();
 }

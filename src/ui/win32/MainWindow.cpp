@@ -8,6 +8,7 @@
 #include "ui/win32/ControlCreation.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/RichText.h"
+#include "ui/win32/TextColours.h"
 
 namespace {
 
@@ -145,6 +146,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (window)
             EraseUncovered(reinterpret_cast<HDC>(wParam));
         return 1;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // A dark scheme or high contrast turned on or off while the program runs.
+        if (created.controls[ReceiveView])
+            ApplyTextColours();
+        break;
     case WM_CLOSE:
         // The window stays until the end of shutdown, which still reads the controls.
         RaiseWindowEvent(EventType::Close);

@@ -1,12 +1,18 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
 #include <richedit.h>
+#include <utility>
+#include <vector>
 
 #include "shared/TerminalState.h"
+#include "support/win32/Win32WindowFixture.h"
 #include "ui/Appearance.h"
 #include "ui/ConnectPicture.h"
+#include "ui/ContrastRatio.h"
 #include "ui/ControlTable.h"
-#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 
@@ -74,6 +80,92 @@ TEST_F(WindowBehaviour, AutomaticColourIsTheSystemsTextColour) {
     terminal.Font = {"Courier", 12, 0, -1};
     ApplyTextFont();
     EXPECT_TRUE(DefaultFormat(ReceiveView).dwEffects & CFE_AUTOCOLOR);
+}
+
+// The pixels the control shows inside its border, 0x00RRGGBB, in rows of its width.
+std::vector<std::uint32_t> PixelsOf(HWND control) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT area;
+    GetClientRect(control, &area);
+    BITMAPINFO format{};
+    format.bmiHeader = {
+        sizeof format.bmiHeader, area.right, -area.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(area.right) * area.bottom);
+    const HDC dc = GetDC(control);
+    const HBITMAP copy = CreateCompatibleBitmap(dc, area.right, area.bottom);
+    const HDC memory = CreateCompatibleDC(dc);
+    const HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, copy, 0, area.bottom, pixels.data(), &format, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    DeleteObject(copy);
+    ReleaseDC(control, dc);
+    for (std::uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// The commonest of the pixels, and the one of the highest contrast on it.
+std::pair<std::uint32_t, std::uint32_t>
+BackgroundAndText(const std::vector<std::uint32_t>& pixels) {
+    std::map<std::uint32_t, int> seen;
+    for (const std::uint32_t pixel : pixels)
+        ++seen[pixel];
+    const std::uint32_t background =
+        std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) {
+            return a.second < b.second;
+        })->first;
+    std::uint32_t text = background;
+    for (const auto& [pixel, times] : seen)
+        if (ContrastRatio(pixel, background) > ContrastRatio(text, background))
+            text = pixel;
+    return {background, text};
+}
+
+// Under a dark scheme a fixed text colour gets a background it can be read on, chosen again as
+// the scheme changes; the automatic colour is the scheme's own, and so is a selection.
+TEST_F(WindowBehaviour, TextIsReadableOnADarkScheme) {
+    const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    const COLORREF dark[] = {RGB(30, 30, 30), RGB(238, 238, 238), RGB(38, 79, 120),
+                             RGB(238, 238, 238)};
+    COLORREF saved[4];
+    std::transform(elements, elements + 4, saved, GetSysColor);
+    const struct {
+        const char* what;
+        int32_t colour;
+        std::uint32_t background;
+        double contrast; // at least
+    } rows[] = {
+        {"automatic colour", -1, 0x1E1E1E, 13.0},
+        {"black, the default", 0, 0xFFFFFF, 20.0},
+        {"yellow", RGB(255, 255, 0), 0x1E1E1E, 13.0},
+        {"red: 4.17 on the window colour, 4.0 on white", RGB(255, 0, 0), 0x1E1E1E, 4.1},
+    };
+    ShowMainWindow();
+    for (const ControlId id : {ReceiveView, SendEditor})
+        SetText(id, "ЖЖЖ Ж Ж\r\nЖЖЖ Ж Ж");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        terminal.Font = {"Courier", 12, Bold, row.colour};
+        ApplyTextFont();
+        SetSysColors(4, elements, dark); // the system tells the window
+        for (const ControlId id : {ReceiveView, SendEditor}) {
+            SCOPED_TRACE(id);
+            const std::vector<std::uint32_t> plain = PixelsOf(ControlHandle(id));
+            const auto [background, text] = BackgroundAndText(plain);
+            EXPECT_EQ(background, row.background);
+            EXPECT_GE(ContrastRatio(text, background), row.contrast);
+            SendMessageA(ControlHandle(id), EM_SETSEL, 0, -1);
+            std::vector<std::uint32_t> selection = PixelsOf(ControlHandle(id));
+            SendMessageA(ControlHandle(id), EM_SETSEL, 0, 0);
+            std::erase(selection, background); // the fill and the text on it stay
+            const auto [fill, selectedText] = BackgroundAndText(selection);
+            EXPECT_EQ(fill, 0x264F78u);
+            EXPECT_GE(ContrastRatio(selectedText, fill), kReadableContrast);
+        }
+        SetSysColors(4, elements, saved);
+    }
 }
 
 TEST_F(WindowBehaviour, ConnectButtonTakesItsConnectedCaptionAndGivesItBack) {

@@ -1,0 +1,53 @@
+#include "ui/win32/TextColours.h"
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include "shared/TerminalState.h"
+#include "ui/ContrastRatio.h"
+#include "ui/win32/MainWindowState.h"
+
+namespace {
+
+constexpr int32_t kAutomaticColour = -1;
+
+bool HighContrastIsOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// A COLORREF holds red in its lowest byte, the contrast arithmetic in its highest.
+std::uint32_t SwapRedAndBlue(std::uint32_t colour) {
+    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
+// Applied to the text already there and as the default for text added later.
+void SetTextColour(HWND control, bool automatic, COLORREF colour) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    if (automatic)
+        format.dwEffects = CFE_AUTOCOLOR;
+    else
+        format.crTextColor = colour;
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+} // namespace
+
+void ApplyTextColours() {
+    const int32_t colour = terminal.Font.Color;
+    const bool systemColours = colour == kAutomaticColour || HighContrastIsOn();
+    const COLORREF background =
+        SwapRedAndBlue(ReadableBackground(SwapRedAndBlue(static_cast<COLORREF>(colour) & 0xFFFFFF),
+                                          SwapRedAndBlue(GetSysColor(COLOR_WINDOW))));
+    for (const ControlId id : {ReceiveView, SendEditor}) {
+        const HWND control = ControlHandle(id);
+        SetTextColour(control, systemColours, static_cast<COLORREF>(colour));
+        SendMessageA(control, EM_SETBKGNDCOLOR, systemColours, systemColours ? 0 : background);
+    }
+}
