@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <richedit.h>
 
-#include "ui/Cp1251.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/RichEditClass.h"
+#include "ui/win32/WideText.h"
 #include "ui/Window.h"
 
 namespace {
@@ -46,10 +46,7 @@ void ReplaceSelection(HWND control, const std::string& text) {
         SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
         return;
     }
-    std::wstring wide;
-    wide.reserve(text.size());
-    for (const char c : text)
-        wide.push_back(static_cast<wchar_t>(kCp1251ToUnicode[static_cast<unsigned char>(c)]));
+    const std::wstring wide = WideText(text);
     CallWindowProcW(unicode, control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
