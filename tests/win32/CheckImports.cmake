@@ -1,7 +1,7 @@
 # Fails unless the program EXE loads only libraries that every Windows installation ships.
 cmake_minimum_required(VERSION 3.25)
 set(shipped advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll
-            riched20.dll riched32.dll shell32.dll user32.dll uxtheme.dll)
+            oleacc.dll oleaut32.dll riched20.dll riched32.dll shell32.dll user32.dll uxtheme.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "ui/ControlTable.h"
+#include "ui/win32/AccessibleNames.h"
 #include "ui/win32/ConnectButtonPicture.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/RichEditClass.h"
@@ -174,5 +175,6 @@ CreatedControls CreateControls(HWND window) {
     }
     // Input method editors have no business in the receive view.
     SendMessageA(made.controls[ReceiveView], EM_SETEDITSTYLE, SES_NOIME, SES_NOIME);
+    NameUncaptionedControls(made);
     return made;
 }

@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <commctrl.h>
 #include <functional>
+#include <oleacc.h>
+#include <utility>
 
 #include "app/EventLoop.h"
 #include "shared/TerminalState.h"
+#include "support/win32/UnderWine.h"
 #include "support/win32/Win32WindowFixture.h"
 #include "ui/Appearance.h"
+#include "ui/ConnectPicture.h"
 #include "ui/ControlTable.h"
+#include "ui/Cp1251.h"
 
 namespace {
 
@@ -197,6 +202,74 @@ TEST_F(MainWindowGeometry, ControlsHaveTheirWin32Classes) {
     EXPECT_EQ(GetWindowLongPtrA(ControlHandle(HexOption), GWL_STYLE) & BS_TYPEMASK,
               BS_AUTORADIOBUTTON);
     EXPECT_EQ(GetWindowLongPtrA(ControlHandle(ReceiveView), GWL_STYLE) & ES_READONLY, ES_READONLY);
+}
+
+// What a client reads of a window's accessible object: its role, and its name in Windows-1251.
+std::pair<long, std::string> RoleAndName(HWND window) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                               reinterpret_cast<void**>(&object));
+    if (!object)
+        return {};
+    VARIANT self{}; // CHILDID_SELF
+    self.vt = VT_I4;
+    VARIANT role{};
+    BSTR name = nullptr;
+    object->get_accRole(self, &role);
+    object->get_accName(self, &name);
+    object->Release();
+    std::string text;
+    for (const wchar_t* c = name; c && *c; ++c)
+        text += UnicodeToCp1251(*c);
+    SysFreeString(name);
+    return {role.vt == VT_I4 ? role.lVal : 0, text};
+}
+
+// As a screen reader finds the controls through the system's accessible objects: named by their
+// captions, the connect button also while its picture covers the caption, and by the names
+// the window gives the five without one, in each of their windows that takes the focus. Wine's
+// objects know the role of a plain edit field and see a client in every other control; on
+// Windows each has the role of its kind.
+TEST_F(MainWindowGeometry, ControlsHaveTheirRolesAndNames) {
+    const auto part = [](ControlId id, UINT which) {
+        return reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), which, 0, 0));
+    };
+    AppendToView(ReceiveView, "data"); // what the text controls hold is no name
+    SetText(SendEditor, "line");
+    const struct {
+        HWND window;
+        long role; // on Windows
+        const char* name;
+    } rows[] = {
+        {ControlHandle(AutoConnectCheck), ROLE_SYSTEM_CHECKBUTTON, "Autoconnect"},
+        {ControlHandle(ConnectButton), ROLE_SYSTEM_CHECKBUTTON, kConnectCaption},
+        {ControlHandle(PortCombo), ROLE_SYSTEM_COMBOBOX, "Порт"},
+        {part(PortCombo, CBEM_GETCOMBOCONTROL), ROLE_SYSTEM_COMBOBOX, "Порт"},
+        {ControlHandle(BaudCombo), ROLE_SYSTEM_COMBOBOX, "Скорость"},
+        {part(BaudCombo, CBEM_GETCOMBOCONTROL), ROLE_SYSTEM_COMBOBOX, "Скорость"},
+        {part(BaudCombo, CBEM_GETEDITCONTROL), ROLE_SYSTEM_TEXT, "Скорость"},
+        {ControlHandle(HexOption), ROLE_SYSTEM_RADIOBUTTON, "HEX"},
+        {ControlHandle(CharOption), ROLE_SYSTEM_RADIOBUTTON, "Char"},
+        {ControlHandle(BinOption), ROLE_SYSTEM_RADIOBUTTON, "Bin"},
+        {ControlHandle(LogCheck), ROLE_SYSTEM_CHECKBUTTON, "Лог"},
+        {ControlHandle(OnTopCheck), ROLE_SYSTEM_CHECKBUTTON, "Наверху"},
+        {ControlHandle(NewDateCheck), ROLE_SYSTEM_CHECKBUTTON, "Новая дата"},
+        {ControlHandle(TransparencySpin), ROLE_SYSTEM_TEXT, "Прозрачность окна"},
+        {ControlHandle(ClearButton), ROLE_SYSTEM_PUSHBUTTON, "Очистить"},
+        {ControlHandle(FontButton), ROLE_SYSTEM_PUSHBUTTON, "Шрифт"},
+        {ControlHandle(ReceiveView), ROLE_SYSTEM_TEXT, "Принятые данные"},
+        {ControlHandle(SendEditor), ROLE_SYSTEM_TEXT, "Строка для отправки"},
+        {ControlHandle(ViewSplitter), ROLE_SYSTEM_CLIENT, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const long wineRole = ClassOf(row.window) == "Edit" ? ROLE_SYSTEM_TEXT : ROLE_SYSTEM_CLIENT;
+        EXPECT_EQ(RoleAndName(row.window),
+                  std::make_pair(UnderWine() ? wineRole : row.role, std::string(row.name)));
+    }
+    SetChecked(ConnectButton, true);
+    ShowConnectionState(true);
+    EXPECT_EQ(RoleAndName(ControlHandle(ConnectButton)).second, kDisconnectCaption);
 }
 
 using ControlOperations = Win32WindowTest;
