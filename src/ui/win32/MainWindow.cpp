@@ -150,7 +150,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_SETTINGCHANGE:
         // A dark scheme or high contrast turned on or off while the program runs.
         if (created.controls[ReceiveView])
-            ApplyTextColours();
+            FollowSystemColours();
         break;
     case WM_CLOSE:
         // The window stays until the end of shutdown, which still reads the controls.

@@ -37,17 +37,34 @@ void SetTextColour(HWND control, bool automatic, COLORREF colour) {
     SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
-} // namespace
+// Whether the text now has the system's colour rather than its own.
+bool textHasSystemColour = false;
 
-void ApplyTextColours() {
+void Apply(bool textToo) {
     const int32_t colour = terminal.Font.Color;
     const bool systemColours = colour == kAutomaticColour || HighContrastIsOn();
     const COLORREF background =
         SwapRedAndBlue(ReadableBackground(SwapRedAndBlue(static_cast<COLORREF>(colour) & 0xFFFFFF),
                                           SwapRedAndBlue(GetSysColor(COLOR_WINDOW))));
+    textToo = textToo || systemColours != textHasSystemColour;
+    textHasSystemColour = systemColours;
     for (const ControlId id : {ReceiveView, SendEditor}) {
         const HWND control = ControlHandle(id);
-        SetTextColour(control, systemColours, static_cast<COLORREF>(colour));
+        if (textToo)
+            SetTextColour(control, systemColours, static_cast<COLORREF>(colour));
         SendMessageA(control, EM_SETBKGNDCOLOR, systemColours, systemColours ? 0 : background);
     }
+}
+
+} // namespace
+
+void ApplyTextColours() {
+    Apply(true);
+}
+
+// Giving all the text its colour again goes through every run of a view that may hold a great
+// deal, and the system's settings change often for other reasons: the text keeps its colour
+// unless high contrast came or went.
+void FollowSystemColours() {
+    Apply(false);
 }
