@@ -3,21 +3,10 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include "ui/ControlTable.h"
 #include "ui/win32/WideText.h"
 
 namespace {
-
-struct AccessibleName {
-    ControlId id;
-    const char* name;
-};
-constexpr AccessibleName kAccessibleNames[] = {
-    {PortCombo, "Порт"},
-    {BaudCombo, "Скорость"},
-    {TransparencySpin, "Прозрачность окна"},
-    {ReceiveView, "Принятые данные"},
-    {SendEditor, "Строка для отправки"},
-};
 
 bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
@@ -174,12 +163,14 @@ void Name(HWND window, const char* name) {
 // A combo box is three windows deep: the extended box, the box inside it that takes the focus
 // of a list, and the text field that takes the focus of an editable one.
 void NameUncaptionedControls(const CreatedControls& made) {
-    for (const AccessibleName& entry : kAccessibleNames) {
-        const HWND control = made.controls[entry.id];
-        Name(control, entry.name);
-        if (entry.id == PortCombo || entry.id == BaudCombo) {
+    for (const ControlSpec& spec : kControls) {
+        if (*spec.name == '\0')
+            continue;
+        const HWND control = made.controls[spec.id];
+        Name(control, spec.name);
+        if (spec.id == PortCombo || spec.id == BaudCombo) {
             for (const UINT part : {CBEM_GETCOMBOCONTROL, CBEM_GETEDITCONTROL})
-                Name(reinterpret_cast<HWND>(SendMessageA(control, part, 0, 0)), entry.name);
+                Name(reinterpret_cast<HWND>(SendMessageA(control, part, 0, 0)), spec.name);
         }
     }
 }

@@ -5,7 +5,7 @@
 #include <richedit.h>
 
 #include "shared/TerminalState.h"
-#include "ui/ContrastRatio.h"
+#include "ui/Contrast.h"
 #include "ui/win32/MainWindowState.h"
 
 namespace {
@@ -19,9 +19,8 @@ bool HighContrastIsOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-// A COLORREF holds red in its lowest byte, the contrast arithmetic in its highest.
-std::uint32_t SwapRedAndBlue(std::uint32_t colour) {
-    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+Rgb FromColorRef(COLORREF colour) {
+    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
 }
 
 // Applied to the text already there and as the default for text added later.
@@ -43,16 +42,16 @@ bool textHasSystemColour = false;
 void Apply(bool textToo) {
     const int32_t colour = terminal.Font.Color;
     const bool systemColours = colour == kAutomaticColour || HighContrastIsOn();
-    const COLORREF background =
-        SwapRedAndBlue(ReadableBackground(SwapRedAndBlue(static_cast<COLORREF>(colour) & 0xFFFFFF),
-                                          SwapRedAndBlue(GetSysColor(COLOR_WINDOW))));
+    const Rgb background = BackgroundForText(FromColorRef(static_cast<COLORREF>(colour)),
+                                             FromColorRef(GetSysColor(COLOR_WINDOW)));
     textToo = textToo || systemColours != textHasSystemColour;
     textHasSystemColour = systemColours;
     for (const ControlId id : {ReceiveView, SendEditor}) {
         const HWND control = ControlHandle(id);
         if (textToo)
             SetTextColour(control, systemColours, static_cast<COLORREF>(colour));
-        SendMessageA(control, EM_SETBKGNDCOLOR, systemColours, systemColours ? 0 : background);
+        SendMessageA(control, EM_SETBKGNDCOLOR, systemColours,
+                     systemColours ? 0 : RGB(background.red, background.green, background.blue));
     }
 }
 

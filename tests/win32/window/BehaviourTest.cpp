@@ -11,7 +11,7 @@
 #include "support/win32/Win32WindowFixture.h"
 #include "ui/Appearance.h"
 #include "ui/ConnectPicture.h"
-#include "ui/ContrastRatio.h"
+#include "ui/Contrast.h"
 #include "ui/ControlTable.h"
 
 namespace {
@@ -106,6 +106,14 @@ std::vector<std::uint32_t> PixelsOf(HWND control) {
     return pixels;
 }
 
+double ContrastRatio(std::uint32_t a, std::uint32_t b) {
+    const auto rgb = [](std::uint32_t pixel) {
+        return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                   static_cast<std::uint8_t>(pixel)};
+    };
+    return ContrastRatio(rgb(a), rgb(b));
+}
+
 // The commonest of the pixels, and the one of the highest contrast on it.
 std::pair<std::uint32_t, std::uint32_t>
 BackgroundAndText(const std::vector<std::uint32_t>& pixels) {
@@ -162,7 +170,7 @@ TEST_F(WindowBehaviour, TextIsReadableOnADarkScheme) {
             std::erase(selection, background); // the fill and the text on it stay
             const auto [fill, selectedText] = BackgroundAndText(selection);
             EXPECT_EQ(fill, 0x264F78u);
-            EXPECT_GE(ContrastRatio(selectedText, fill), kReadableContrast);
+            EXPECT_GE(ContrastRatio(selectedText, fill), kTextContrast);
         }
         SetSysColors(4, elements, saved);
     }
