@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "ui/qt/ClassicColors.h"
+#include "ui/qt/TextColours.h"
 
 namespace {
 
@@ -221,7 +222,9 @@ QWidget* FontChooserDialog::buildSample() {
     sample_->setFixedHeight(kSampleHeight);
     sample_->setFrameShape(QFrame::StyledPanel);
     sample_->setAutoFillBackground(true);
+    // Drawn as the text controls draw, so that it shows their colours.
     sample_->setBackgroundRole(QPalette::Base);
+    sample_->setForegroundRole(QPalette::Text);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(sample_);
     return group;
@@ -330,7 +333,5 @@ void FontChooserDialog::refresh() {
     font.setUnderline(choice.underline);
     font.setStrikeOut(choice.strikeOut);
     sample_->setFont(font);
-    QPalette palette = sample_->palette();
-    palette.setColor(QPalette::WindowText, choice.color);
-    sample_->setPalette(palette);
+    FollowDesktopPalette(sample_, choice.color);
 }

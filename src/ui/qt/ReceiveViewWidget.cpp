@@ -17,6 +17,7 @@
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewAccessible.h"
 #include "ui/qt/ReceiveViewGlyphs.h"
+#include "ui/qt/TextColours.h"
 #include "ui/textview/posix/TempBlockFile.h"
 #include "ui/textview/RowMeasure.h"
 #include "ui/textview/ScrollSteps.h"
@@ -324,7 +325,7 @@ void ReceiveViewWidget::paintCaret(QPainter& painter) const {
         return;
     const double x = kMargin + double(model_.xOf(caret)) / kUnitsPerPixel;
     const int y = static_cast<int>(row - top) * rowHeight_;
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(CaretColor(palette()));
     painter.drawLine(QPointF(x, y), QPointF(x, y + rowHeight_ - 1));
 }
 

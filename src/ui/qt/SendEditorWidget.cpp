@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+
+#include "ui/qt/TextColours.h"
 
 SendEditorWidget::SendEditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -31,6 +34,17 @@ void SendEditorWidget::keyPressEvent(QKeyEvent* event) {
     // Ctrl+Enter only breaks the line; the other Enters also send the line just ended.
     if (!(modifiers & Qt::ControlModifier) && enterHook_)
         enterHook_();
+}
+
+// Qt draws the caret by inverting what lies under it, which hardly shows on a background near
+// middle grey; it is drawn over again in the colour the receive view's caret has.
+void SendEditorWidget::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    if (getPaintContext().cursorPosition < 0)
+        return;
+    const QRect place = cursorRect();
+    QPainter painter(viewport());
+    painter.fillRect(place.x(), place.y(), cursorWidth(), place.height(), CaretColor(palette()));
 }
 
 void SendEditorWidget::insertFromMimeData(const QMimeData* source) {

@@ -13,6 +13,7 @@ class SendEditorWidget : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
   private:

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "ui/qt/QtText.h"
+#include "ui/qt/TextColours.h"
 
 namespace {
 
@@ -70,8 +71,5 @@ int32_t ColorValue(const QColor& color) {
 
 void SetTextFontAndColor(QWidget* textControl, const QFont& font, const QColor& color) {
     textControl->setFont(font);
-    QPalette palette = textControl->palette();
-    const QColor automatic = QApplication::palette(textControl).color(QPalette::Text);
-    palette.setColor(QPalette::Text, color.isValid() ? color : automatic);
-    textControl->setPalette(palette);
+    FollowDesktopPalette(textControl, color);
 }

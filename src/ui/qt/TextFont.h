@@ -21,4 +21,5 @@ QFont BuildTextFont(const FontSettings& settings);
 QColor TextColor(int32_t colorValue);
 int32_t ColorValue(const QColor& color);
 
+// The colour's background and the desktop's palette changes: TextColours.h.
 void SetTextFontAndColor(QWidget* textControl, const QFont& font, const QColor& color);
