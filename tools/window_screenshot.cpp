@@ -8,7 +8,6 @@
 
 #include "app/Startup.h"
 #include "ui/ConnectPicture.h"
-#include "ui/qt/GuiFont.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/WindowLayer.h"
 #include "ui/Window.h"
@@ -17,7 +16,6 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
     QApplication application(argc, argv);
-    UseDefaultGuiFont();
     StartUp();
     if (argc > 2 && std::strcmp(argv[2], "connected") == 0) {
         SetChecked(ConnectButton, true);

@@ -3,7 +3,6 @@
 
 #include "app/Startup.h"
 #include "ui/qt/DisplayChoice.h"
-#include "ui/qt/GuiFont.h"
 
 int main(int argc, char** argv) {
     // The program takes no command line: Qt sees only the program's name, so none of its own
@@ -15,6 +14,5 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     PreferTheXDisplay();
     QApplication application(qtArgumentCount, qtArguments);
-    UseDefaultGuiFont();
     return RunComterm();
 }

@@ -38,12 +38,11 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "shared/TerminalState.h"
-#include "support/PtyPeer.h"
 #include "serial/ConnectionControl.h"
 #include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
-#include "ui/qt/GuiFont.h"
+#include "shared/TerminalState.h"
+#include "support/PtyPeer.h"
 #include "ui/Window.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -284,7 +283,6 @@ int Soak(int argc, char** argv, const Options& options) {
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    UseDefaultGuiFont();
     StartUp();
     if (fs::current_path() != dir || GetText(PortCombo) != "COM" + std::to_string(kPortNumber) ||
         terminal.InputMode != Hex || terminal.LogFlag != 1) {

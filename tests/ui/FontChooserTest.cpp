@@ -154,6 +154,7 @@ TEST_F(FontChooserTest, WindowOnTopLeavesTheTopBandWhileOpenAndReturnsOnOkAndCan
         ChooseWith([&](FontChooserDialog& dialog) {
             EXPECT_TRUE(dialog.isModal());
             EXPECT_EQ(dialog.parentWidget(), window()) << "owned by the foreground window";
+            EXPECT_EQ(dialog.font(), QApplication::font(&dialog)) << "the desktop's font";
             EXPECT_EQ(dialog.windowTitle(), Utf16(u"Шрифт"));
             EXPECT_FALSE(IsStayingOnTop(window()));
             close(dialog);

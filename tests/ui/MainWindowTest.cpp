@@ -11,7 +11,9 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/Startup.h"
 #include "shared/TerminalState.h"
@@ -67,6 +69,37 @@ std::string Heard(const std::vector<WindowEvent>& events) {
     for (int id = 0; id < kControlCount; ++id)
         heard += IsChecked(static_cast<ControlId>(id)) ? "1" : "0";
     return heard;
+}
+
+// Where a control draws its caption or its field's text, as its style lays it out.
+QRect CaptionRoom(QWidget* control) {
+    QStyle* style = control->style();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QStyle::SubElement contents =
+            qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+            : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                  : QStyle::SE_PushButtonContents;
+        return style->subElementRect(contents, &option, button);
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(field);
+        option.lineWidth = field->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+        // QLineEdit keeps 2 pixels free at either end of its text and needs one more after it.
+        return style->subElementRect(QStyle::SE_LineEditContents, &option, field)
+            .marginsRemoved(field->textMargins())
+            .adjusted(2, 0, -3, 0);
+    }
+    auto* combo = qobject_cast<QComboBox*>(control);
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    // The label is drawn a pixel inside the field at either end.
+    return style->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+        .adjusted(1, 0, -1, 0);
 }
 
 } // namespace
@@ -310,6 +343,74 @@ TEST_F(WindowTest, DropDownListsOpenBelowOrAboveTheirBoxAsScrollingListsInEveryS
         }
         for (const WindowEvent& event : SettleAndTakeEvents())
             EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
+    }
+}
+
+// qt6ct and other platform themes set their font for the whole program once its event loop
+// runs, after the window is made; others bring it before. Both are mimicked with
+// QApplication::setFont, which is what qt6ct calls.
+TEST_F(WindowTest, CaptionsAndValuesShowWholeUnderAThemeFontOf14Points) {
+    struct Kept {
+        QString style = QApplication::style()->name();
+        QFont font = QApplication::font();
+        ~Kept() {
+            QApplication::setStyle(style);
+            QApplication::setFont(font);
+        }
+    } kept;
+    const QFont theme(QStringLiteral("DejaVu Sans"), 14);
+    for (const QString& style : QStyleFactory::keys()) {
+        for (const bool fontFirst : {true, false}) {
+            SCOPED_TRACE(style.toStdString() + (fontFirst ? ", font first" : ", window first"));
+            QApplication::setStyle(style);
+            QApplication::setFont(fontFirst ? theme : kept.font);
+            DestroyMainWindow();
+            CreateMainWindow();
+            SetUpControls();
+            QApplication::setFont(theme);
+            showAndActivate();
+
+            const auto fits = [](QWidget* control, const QString& text) {
+                const QFontMetrics metrics(control->font());
+                const QRect room = CaptionRoom(control);
+                EXPECT_EQ(control->font().pointSizeF(), 8) << text.toStdString();
+                EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << text.toStdString();
+                EXPECT_LE(metrics.height(), room.height()) << text.toStdString();
+            };
+            for (ControlId id : {AutoConnectCheck, ConnectButton, HexOption, CharOption, BinOption,
+                                 LogCheck, OnTopCheck, NewDateCheck, ClearButton, FontButton})
+                fits(control(id), qobject_cast<QAbstractButton*>(control(id))->text());
+            SetText(ConnectButton, Cp1251(u"Разъединить"));
+            fits(control(ConnectButton), Q(u"Разъединить"));
+            QComboBox* ports = window()->combo(PortCombo);
+            ASSERT_EQ(ports->count(), 256);
+            for (int i = 0; i < ports->count(); ++i)
+                fits(ports, ports->itemText(i));
+            QComboBox* rates = window()->combo(BaudCombo);
+            for (int i = 0; i < rates->count() && rates->itemText(i).toInt() <= 460800; ++i)
+                fits(rates->lineEdit(), rates->itemText(i));
+            for (int value = 20; value <= 255; ++value)
+                fits(window()->spin()->findChild<QLineEdit*>(), QString::number(value));
+
+            // Windows of their own keep the desktop's font.
+            for (QComboBox* combo : {ports, rates}) {
+                EXPECT_EQ(combo->view()->font().pointSizeF(), 14) << "the drop-down list";
+                EXPECT_GE(combo->view()->sizeHintForRow(1), QFontMetrics(theme).height());
+                combo->showPopup();
+                EXPECT_GE(combo->view()->viewport()->width(), combo->view()->sizeHintForColumn(0));
+                combo->hidePopup();
+            }
+            QToolTip::showText(control(OnTopCheck)->mapToGlobal(QPoint(4, 4)),
+                               control(OnTopCheck)->toolTip(), control(OnTopCheck));
+            QWidget* tip = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    tip = widget;
+            }
+            ASSERT_NE(tip, nullptr);
+            EXPECT_EQ(tip->font().pointSizeF(), 14) << "the tooltip";
+            QToolTip::hideText();
+        }
     }
 }
 

@@ -43,6 +43,7 @@ TEST_F(WindowTest, MessageBoxLeavesTheTopBandAndKeepsTheTimerTicking) {
         EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_EQ(box->parentWidget(), window()) << "owned by the foreground window";
+        EXPECT_EQ(box->font(), QApplication::font(box)) << "the desktop's font, not the window's";
         EXPECT_FALSE(IsStayingOnTop(window())) << "out of the top band while the box is open";
         EXPECT_FALSE(bystander.isEnabled());
         EXPECT_GE(ticks, 4) << "the timer keeps ticking inside the box";

@@ -6,7 +6,8 @@
 #include "ui/qt/DescribedEntriesModel.h"
 
 // The window's combo boxes. Whatever the style, the drop-down opens as a list with a scroll bar
-// below the box, or above it where the screen ends, at most 350 pixels high. The change signal
+// below the box, or above it where the screen ends, at most 350 pixels high, and the text
+// field leaves the arrow a narrow strip. The change signal
 // comes once for each user action that leaves another selection or another text than before it;
 // the program's own changes go through changeByProgram and signal nothing.
 class DropDownComboWidget : public QComboBox {
@@ -30,6 +31,10 @@ class DropDownComboWidget : public QComboBox {
 
     // Gives each entry the accessible description the describer makes for it.
     void setDescriber(DescribedEntriesModel::Describer describe);
+
+    // The list is drawn in the desktop's font, which may be larger than the box's: once open,
+    // it is widened where its entries need more room than the box's width.
+    void showPopup() override;
 
   signals:
     void changedByUser();

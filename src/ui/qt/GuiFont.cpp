@@ -1,13 +1,8 @@
 #include "ui/qt/GuiFont.h"
 
-#include <QApplication>
-
 QFont DefaultGuiFont() {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(8);
+    font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
-}
-
-void UseDefaultGuiFont() {
-    QApplication::setFont(DefaultGuiFont());
 }

@@ -8,14 +8,14 @@
 #include "ui/qt/QtText.h"
 
 ItemDescriptionDelegate::ItemDescriptionDelegate(Describer describe, QComboBox* combo)
-    : QStyledItemDelegate(combo), describe_(describe), combo_(combo), list_(combo->view()) {
+    : DropDownListDelegate(combo), describe_(describe), combo_(combo), list_(combo->view()) {
     // The list widget is shown each time the drop-down opens, before it is painted.
     list_->installEventFilter(this);
 }
 
 void ItemDescriptionDelegate::initStyleOption(QStyleOptionViewItem* option,
                                               const QModelIndex& index) const {
-    QStyledItemDelegate::initStyleOption(option, index);
+    DropDownListDelegate::initStyleOption(option, index);
     const QVariant description = index.data(kDescriptionRole);
     if (description.isValid())
         option->text = description.toString();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStyledItemDelegate>
 #include <string>
 
+#include "ui/qt/DropDownListDelegate.h"
 #include "ui/Window.h"
 
 class QComboBox;
@@ -10,7 +10,7 @@ class QComboBox;
 // Shows a drop-down entry as a description made for it, in bold where it stands out. The
 // descriptions are made afresh each time the list opens, since what they tell (a device being
 // present) can change meanwhile, and kept in the items for painting and measuring.
-class ItemDescriptionDelegate : public QStyledItemDelegate {
+class ItemDescriptionDelegate : public DropDownListDelegate {
   public:
     using Describer = ItemDescription (*)(const std::string& entry);
 

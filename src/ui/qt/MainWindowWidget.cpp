@@ -12,6 +12,7 @@
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/ControlAccessibility.h"
 #include "ui/qt/DropDownComboWidget.h"
+#include "ui/qt/GuiFont.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
@@ -25,6 +26,9 @@ MainWindowWidget::MainWindowWidget() {
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    // The controls' places are fixed in pixels: a desktop's font, which the program gets when its
+    // event loop starts, stays out of them. Windows of their own keep the desktop's font.
+    setFont(DefaultGuiFont());
     move(0, 0);
     resize(kInitialClientWidth, kInitialClientHeight);
     createControls();

@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "ui/qt/GuiFont.h"
-
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    UseDefaultGuiFont();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
