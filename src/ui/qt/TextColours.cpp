@@ -32,6 +32,24 @@ bool ShowsTextPalette(const QPalette& current, const QPalette& wanted) {
     return true;
 }
 
+// The control's own colours, worked out from the desktop's palette.
+QPalette TextPalette(const QPalette& desktop, const QColor& text) {
+    QPalette palette = desktop;
+    palette.setResolveMask(0); // the colours set below are the control's own, the rest inherited
+    for (QPalette::ColorGroup group : kGroups) {
+        const Rgb base = ToRgb(desktop.color(group, QPalette::Base));
+        const Rgb shown = ToRgb(text.isValid() ? text : desktop.color(group, QPalette::Text));
+        palette.setColor(group, QPalette::Text, ToQColor(shown));
+        palette.setColor(group, QPalette::Base,
+                         ToQColor(text.isValid() ? BackgroundForText(shown, base) : base));
+        const Rgb selectedText =
+            ColorOnBackground(ToRgb(desktop.color(group, QPalette::HighlightedText)),
+                              ToRgb(desktop.color(group, QPalette::Highlight)), kTextContrast);
+        palette.setColor(group, QPalette::HighlightedText, ToQColor(selectedText));
+    }
+    return palette;
+}
+
 // Lives as a child of its control and watches it for the desktop's palette changes. Setting
 // the control's palette raises a palette change too, which then finds nothing to do.
 class PaletteFollower : public QObject {
@@ -67,23 +85,6 @@ class PaletteFollower : public QObject {
 };
 
 } // namespace
-
-QPalette TextPalette(const QPalette& desktop, const QColor& text) {
-    QPalette palette = desktop;
-    palette.setResolveMask(0); // the colours set below are the control's own, the rest inherited
-    for (QPalette::ColorGroup group : kGroups) {
-        const Rgb base = ToRgb(desktop.color(group, QPalette::Base));
-        const Rgb shown = ToRgb(text.isValid() ? text : desktop.color(group, QPalette::Text));
-        palette.setColor(group, QPalette::Text, ToQColor(shown));
-        palette.setColor(group, QPalette::Base,
-                         ToQColor(text.isValid() ? BackgroundForText(shown, base) : base));
-        const Rgb selectedText =
-            ColorOnBackground(ToRgb(desktop.color(group, QPalette::HighlightedText)),
-                              ToRgb(desktop.color(group, QPalette::Highlight)), kTextContrast);
-        palette.setColor(group, QPalette::HighlightedText, ToQColor(selectedText));
-    }
-    return palette;
-}
 
 void FollowDesktopPalette(QWidget* control, const QColor& text) {
     auto* follower = static_cast<PaletteFollower*>(control->findChild<QObject*>(

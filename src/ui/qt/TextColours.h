@@ -9,12 +9,9 @@
 
 class QWidget;
 
-// The control's own colours by that rule, worked out from the desktop's palette: text, base and
-// selected text of the active and inactive groups; every other colour is left to the desktop.
-QPalette TextPalette(const QPalette& desktop, const QColor& text);
-
-// Gives the control the colours of TextPalette now and again whenever the desktop's palette
-// changes while the program runs. The control draws its text in the Text role on Base.
+// Gives the control its text, base and selected text colours by that rule, now and again
+// whenever the desktop's palette changes while the program runs; every other colour stays the
+// desktop's. The control draws its text in the Text role on Base.
 void FollowDesktopPalette(QWidget* control, const QColor& text);
 
 // The caret: the text colour where it reaches 3:1 on the background, else black or white.
