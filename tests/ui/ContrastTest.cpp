@@ -2,47 +2,16 @@
 
 #include "ui/Contrast.h"
 
-namespace {
-
-constexpr Rgb Rgb24(std::uint32_t rgb) {
-    return {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb)};
-}
-
-} // namespace
-
-TEST(Contrast, RatiosAsWcag2MeasuresThem) {
-    const struct {
-        std::uint32_t a, b;
-        double ratio;
-    } pairs[] = {
-        {0x000000, 0xFFFFFF, 21.0},  {0xFFFFFF, 0x000000, 21.0},  {0x777777, 0x777777, 1.0},
-        {0x000000, 0x242424, 1.353}, // black on an Adwaita-dark-like base
-        {0x000000, 0x3D3D3D, 1.933}, // and on a qt6ct-darker-like one
-        {0xEEEEEE, 0x2D2D2D, 11.87}, {0x808080, 0xFFFFFF, 3.949}, {0xFFFFFF, 0x308CC6, 3.689},
-    };
-    for (const auto& pair : pairs)
-        EXPECT_NEAR(ContrastRatio(Rgb24(pair.a), Rgb24(pair.b)), pair.ratio, 0.001) << pair.a;
-    EXPECT_DOUBLE_EQ(RelativeLuminance(kWhite), 1.0);
-    EXPECT_DOUBLE_EQ(RelativeLuminance(kBlack), 0.0);
-}
-
-TEST(Contrast, ChosenBackgroundsAndColours) {
-    const struct {
-        std::uint32_t text, base, background;
-    } backgrounds[] = {
-        {0x000000, 0x242424, 0xFFFFFF}, // black on a dark base: white
-        {0x000000, 0xFFFFFF, 0xFFFFFF}, {0xEEEEEE, 0x2D2D2D, 0x2D2D2D},
-        {0x808080, 0x2D2D2D, 0xFFFFFF}, // 3.49 on the base, 3.95 on white: still white
-        {0xC0C0C0, 0x3D3D3D, 0x3D3D3D}, {0xFFFF00, 0xF0F0F0, 0xFFFFFF},
-        {0xFFFFFF, 0xF0F0F0, 0xF0F0F0}, // white is no better than the base
-    };
-    for (const auto& row : backgrounds)
-        EXPECT_EQ(BackgroundForText(Rgb24(row.text), Rgb24(row.base)), Rgb24(row.background))
-            << row.text;
-
-    EXPECT_EQ(ColorOnBackground(Rgb24(0xFFFFFF), Rgb24(0x308CC6), kTextContrast), kBlack);
-    EXPECT_EQ(ColorOnBackground(Rgb24(0xFFFFFF), Rgb24(0x15539E), kTextContrast), kWhite);
-    EXPECT_EQ(ColorOnBackground(Rgb24(0xFFFF00), Rgb24(0xFFFFFF), kCaretContrast), kBlack);
-    EXPECT_EQ(ColorOnBackground(Rgb24(0xFFFF00), Rgb24(0x242424), kCaretContrast), Rgb24(0xFFFF00));
-    EXPECT_EQ(ColorOnBackground(Rgb24(0x404040), Rgb24(0x242424), kCaretContrast), kWhite);
+// Black on the bases of Adwaita:dark and qt6ct's darker scheme, as the issue measured them;
+// a grey that reads on neither its base nor white still gets the better of the two.
+TEST(Contrast, RatiosAndTheBackgroundChosenForAFixedColour) {
+    EXPECT_DOUBLE_EQ(ContrastRatio(kWhite, kBlack), 21.0);
+    EXPECT_NEAR(ContrastRatio(kBlack, Rgb{0x24, 0x24, 0x24}), 1.35, 0.005);
+    EXPECT_NEAR(ContrastRatio(Rgb{0x3D, 0x3D, 0x3D}, kBlack), 1.93, 0.005);
+    const Rgb grey{0x80, 0x80, 0x80}, darkBase{0x2D, 0x2D, 0x2D}, lightBase{0xF0, 0xF0, 0xF0};
+    EXPECT_EQ(BackgroundForText(grey, darkBase), kWhite); // 3.49 against 3.95
+    EXPECT_EQ(BackgroundForText(kWhite, darkBase), darkBase);
+    EXPECT_EQ(BackgroundForText(kWhite, lightBase), lightBase); // white reads no better
+    EXPECT_EQ(ColorOnBackground(grey, darkBase, kCaretContrast), grey);
+    EXPECT_EQ(ColorOnBackground(grey, darkBase, kTextContrast), kWhite);
 }
