@@ -2,10 +2,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/qt/WindowFixture.h"
 #include "ui/Appearance.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
-#include "support/qt/WindowFixture.h"
 
 namespace {
 
