@@ -163,14 +163,14 @@ void Name(HWND window, const char* name) {
 // A combo box is three windows deep: the extended box, the box inside it that takes the focus
 // of a list, and the text field that takes the focus of an editable one.
 void NameUncaptionedControls(const CreatedControls& made) {
-    for (const ControlSpec& spec : kControls) {
-        if (*spec.name == '\0')
+    for (const ControlSpec& entry : kControls) {
+        if (*entry.name == '\0')
             continue;
-        const HWND control = made.controls[spec.id];
-        Name(control, spec.name);
-        if (spec.id == PortCombo || spec.id == BaudCombo) {
+        const HWND control = made.controls[entry.id];
+        Name(control, entry.name);
+        if (entry.id == PortCombo || entry.id == BaudCombo) {
             for (const UINT part : {CBEM_GETCOMBOCONTROL, CBEM_GETEDITCONTROL})
-                Name(reinterpret_cast<HWND>(SendMessageA(control, part, 0, 0)), spec.name);
+                Name(reinterpret_cast<HWND>(SendMessageA(control, part, 0, 0)), entry.name);
         }
     }
 }
