@@ -234,7 +234,7 @@ TEST_F(Restart, InstalledForTheUserItStartsFromTheMenuAndByItsCommandAndKeepsIts
     const fs::path folder = home / ".local/share/comterm";
     const fs::path entry = home / ".local/share/applications/comterm.desktop";
     const fs::path command = home / ".local/bin/comterm";
-    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"comterm"});
+    EXPECT_EQ(ListNames(folder), (std::vector<std::string>{".comterm-install", "comterm"}));
     EXPECT_EQ(RunCommand(validator, {entry}, run / "entry.txt"), 0)
         << ReadFileBytes(run / "entry.txt");
     EXPECT_EQ(ReadFileBytes(run / "entry.txt"), "");
