@@ -170,9 +170,12 @@ install_comterm() {
     mkdir -p "$data_home/applications"
     put "$entry" 644 menu_entry
 
-    local command="as the command $bin_dir/comterm"
+    local command="as the command $bin_dir/comterm" target
+    [ -z "$bin_dir" ] || resolve target "$bin_dir/comterm"
     if [ -z "$bin_dir" ]; then
         command="as $folder/comterm (no command comterm: HOME is not set)"
+    elif [ "$target" = "$folder/comterm" ]; then
+        : # the command already starts this program, or is the program
     elif [ -e "$bin_dir/comterm" ] && [ ! -L "$bin_dir/comterm" ]; then
         echo "$bin_dir/comterm is a file of yours: left as it is, no command comterm." >&2
         command="as $folder/comterm"
