@@ -16,6 +16,9 @@ bool IsOpen();
 int BytesWaiting();
 // Returns at once with at most count bytes, 0 when none could be read.
 int Read(unsigned char* buffer, int count);
+// Whether the counting found the open port's device gone (unplugged, hung up). Bytes already
+// taken can still be read; the port stays open until closed.
+bool DeviceGone();
 // Writes the bytes unchanged, giving up after 100 ms per byte plus 10 ms; returns how many
 // went out. On Windows the text ends at its first zero byte; on Linux zero bytes go out too.
 int WriteText(const std::string& text);
