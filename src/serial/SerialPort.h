@@ -13,6 +13,7 @@ bool IsOpen();
 // Received bytes ready to be read; 0 with no port or when the count cannot be obtained.
 // On Linux counting also reads what waits into the slot's buffer, so the count and the reads
 // that follow agree and need no further system calls; Read then serves from that buffer.
+// Counting is also where a device that went away is noticed (DeviceGone).
 int BytesWaiting();
 // Returns at once with at most count bytes, 0 when none could be read.
 int Read(unsigned char* buffer, int count);

@@ -169,7 +169,7 @@ TEST_F(AutoConnectTest, GoneDeviceIsOpenedOnTheFirstTickItIsBackAndTheCountGoesO
     EXPECT_EQ(ReadBytes(logFiles().front()), "shown takenfirst words") << "the same log goes on";
 }
 
-TEST_F(AutoConnectTest, DeviceBackButHeldIsTriedEveryTickForOneSecondThenByTheCount) {
+TEST_F(AutoConnectTest, DeviceBackButHeldIsTriedEveryTickForOneSecondThenOnceItComesBackAgain) {
     connectAndLoseTheDevice();
     PtyPeer& back = linkPort(5);
     const int holder = open(back.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -181,9 +181,15 @@ TEST_F(AutoConnectTest, DeviceBackButHeldIsTriedEveryTickForOneSecondThenByTheCo
         ASSERT_FALSE(button()->isChecked());
     }
     close(holder);
-    // The counting alone is left: its first attempt 250 ticks after the port was last open.
-    EXPECT_EQ(ticksUntilAttempt(300), 250 - 25);
+    SetTitle("-");
+    tick(10);
+    EXPECT_EQ(GetTitle(), "-") << "not tried again while it stays";
+    linkMissingPort(5);
+    tick();
+    linkPort(5);
+    tick();
     EXPECT_EQ(GetTitle(), Cp1251(u"Порт открыт"));
+    EXPECT_EQ(terminal.ReconnectTicks, 37) << "counted on as before";
 }
 
 TEST_F(AutoConnectTest, UserChangeEndsTheWaitForTheGoneDevice) {

@@ -80,6 +80,7 @@ PtyPeer& LinkTest::linkPort(int number) {
 }
 
 void LinkTest::linkMissingPort(int number) {
+    std::filesystem::remove(dir / "ports" / ComName(number));
     std::filesystem::create_symlink(dir / "no-such-device", dir / "ports" / ComName(number));
 }
 

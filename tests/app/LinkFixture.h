@@ -41,7 +41,7 @@ class LinkTest : public WindowTest {
 
     // A pseudo-terminal reached as ports/COM<number>, in place of any it reached before.
     PtyPeer& linkPort(int number);
-    // ports/COM<number> pointing at nothing.
+    // ports/COM<number> pointing at nothing, in place of any link of that name.
     void linkMissingPort(int number);
 
     ConnectButtonWidget* button() const;

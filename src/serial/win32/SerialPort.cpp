@@ -12,16 +12,19 @@ constexpr DWORD kQueueSize = 255;
 constexpr std::size_t kLongestName = 59;
 
 // Whether a failed call says the device was removed while open. Windows documents no such
-// code for serial drivers; these are the ones reported for unplugged adapters and boards:
+// code for serial drivers; these are the ones seen when an adapter or a board is unplugged,
+// and Wine's:
 //   ERROR_FILE_NOT_FOUND (2): Prolific PL2303 (serialport/node-serialport#95)
 //   ERROR_ACCESS_DENIED (5): WCH CH34x, the CH340's family (jcurl/RJCP.DLL.SerialPortStream#143)
 //   ERROR_BAD_COMMAND (22): usbser.sys boards such as the Raspberry Pi Pico
 //     (thonny/thonny#2513, OpenwaterHealth/SlicerOpenLIFU#437)
+//   ERROR_NOT_READY (21): Wine, for a port whose Unix device hung up (its EIO)
 //   ERROR_DEVICE_NOT_CONNECTED (1167): USB transfers after unplugging (libusb/libusb#664)
 // ERROR_OPERATION_ABORTED is a line error under fAbortOnError, left as the device has it.
 bool RemovedDeviceError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_BAD_COMMAND || error == ERROR_DEVICE_NOT_CONNECTED;
+           error == ERROR_NOT_READY || error == ERROR_BAD_COMMAND ||
+           error == ERROR_DEVICE_NOT_CONNECTED;
 }
 
 void NoticeRemoval() {
