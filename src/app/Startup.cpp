@@ -2,11 +2,11 @@
 
 #include "app/EventLoop.h"
 #include "app/ProgramDirectory.h"
-#include "shared/TerminalState.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
+#include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
 #include "storage/SettingsStore.h"
 #include "ui/Appearance.h"
@@ -20,14 +20,14 @@ constexpr int kTimerPeriodMs = 40;
 }
 
 void BindHandlers() {
-    BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnection);
-    BindControlHandler(BaudCombo, BindKind::ChangeOnly, ToggleConnection);
+    BindControlHandler(PortCombo, BindKind::ChangeOnly, ToggleConnectionByUser);
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, ToggleConnectionByUser);
     BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
     BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
     BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
     BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
     BindControlHandler(FontButton, BindKind::Any, ChooseTextFont);
-    BindControlHandler(ConnectButton, BindKind::Any, ToggleConnection);
+    BindControlHandler(ConnectButton, BindKind::Any, ToggleConnectionByUser);
     BindTimerHandler(ReceiveTick);
 }
 

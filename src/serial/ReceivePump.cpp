@@ -2,23 +2,17 @@
 
 #include <string>
 
-#include "shared/TerminalState.h"
 #include "serial/AppendByteText.h"
 #include "serial/ConnectionControl.h"
 #include "serial/SerialPort.h"
+#include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
 #include "ui/Window.h"
 
-void ReceiveTick() {
-    if (!SerialPort::IsOpen()) {
-        AutoConnectStep();
-        return;
-    }
-    terminal.ReconnectTicks = 0;
-    // Counted once: bytes arriving meanwhile wait for the next tick.
-    const int waiting = SerialPort::BytesWaiting();
-    if (waiting <= 0)
-        return;
+namespace {
+
+// Reads the counted bytes and shows and logs them as one chunk.
+void ShowAndLog(int waiting) {
     std::string chunk;
     chunk.reserve(static_cast<std::size_t>(waiting) * kLongestByteText);
     for (int i = 0; i < waiting; ++i) {
@@ -31,4 +25,21 @@ void ReceiveTick() {
     AppendToView(ReceiveView, chunk);
     if (terminal.LogFlag)
         WriteLogChunk(chunk);
+}
+
+} // namespace
+
+void ReceiveTick() {
+    if (!SerialPort::IsOpen()) {
+        AutoConnectStep();
+        return;
+    }
+    terminal.ReconnectTicks = 0;
+    // Counted once: bytes arriving meanwhile wait for the next tick.
+    const int waiting = SerialPort::BytesWaiting();
+    if (waiting > 0)
+        ShowAndLog(waiting);
+    // Only after what was already taken from the device is shown and logged.
+    if (SerialPort::DeviceGone())
+        CloseVanishedPort();
 }

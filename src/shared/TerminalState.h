@@ -24,12 +24,19 @@ struct FontSettings {
 
 constexpr std::size_t kMaxFaceNameLength = 31;
 
+// Reconnecting to a device that went away while its port was open: waiting for it to be there,
+// retrying it every tick once it is, or, after a second of failed retries, waiting for it to
+// go and come back.
+enum class DeviceReturn : uint8_t { NotAwaited, AwaitingDevice, Retrying, AwaitingAbsence };
+
 struct TerminalState {
     int32_t InputMode = 0; // kept as read even outside 0..2
     uint8_t LogFlag = 0;
     uint8_t NewLogPerConnectionFlag = 0;
     uint8_t AutoConnectFlag = 0;
     int64_t ReconnectTicks = 0;
+    DeviceReturn AwaitedDevice = DeviceReturn::NotAwaited;
+    int32_t ReturnRetryTicks = 0; // left while Retrying
     FontSettings Font;
 };
 

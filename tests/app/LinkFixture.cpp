@@ -9,12 +9,12 @@
 #include <sys/ioctl.h>
 
 #include "app/Startup.h"
-#include "support/ScratchDirectory.h"
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
+#include "support/ScratchDirectory.h"
 #include "ui/ControlHandlers.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/QtText.h"
@@ -74,11 +74,13 @@ void LinkTest::TearDown() {
 
 PtyPeer& LinkTest::linkPort(int number) {
     peers.push_back(std::make_unique<PtyPeer>());
+    std::filesystem::remove(dir / "ports" / ComName(number));
     std::filesystem::create_symlink(peers.back()->path, dir / "ports" / ComName(number));
     return *peers.back();
 }
 
 void LinkTest::linkMissingPort(int number) {
+    std::filesystem::remove(dir / "ports" / ComName(number));
     std::filesystem::create_symlink(dir / "no-such-device", dir / "ports" / ComName(number));
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/PtyPeer.h"
-#include "support/ScratchCurrentDirectory.h"
 #include "support/qt/WindowFixture.h"
+#include "support/ScratchCurrentDirectory.h"
 
 class QComboBox;
 class QLineEdit;
@@ -39,9 +39,9 @@ class LinkTest : public WindowTest {
     void SetUp() override;
     void TearDown() override;
 
-    // A pseudo-terminal reached as ports/COM<number>.
+    // A pseudo-terminal reached as ports/COM<number>, in place of any it reached before.
     PtyPeer& linkPort(int number);
-    // ports/COM<number> pointing at nothing.
+    // ports/COM<number> pointing at nothing, in place of any link of that name.
     void linkMissingPort(int number);
 
     ConnectButtonWidget* button() const;

@@ -1,5 +1,5 @@
-// The port misbehaving under the program: a device that goes away mid-stream, a device that
-// another program holds.
+// The port misbehaving under the program: a device that goes away mid-stream or resets, a
+// device that another program holds.
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,7 +12,7 @@
 
 class PortFault : public ComtermE2e {};
 
-TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable) {
+TEST_F(PortFault, PeerThatVanishesMidStreamClosesThePortAndLeavesTheProgramIdleAndReconnectable) {
     auto peer = std::make_unique<PtyPeer>();
     StoredSettings settings;
     settings.Log = 1;
@@ -29,7 +29,8 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
     peer.reset();
     program->UnlinkPort("COM5");
 
-    // Unnoticed, as the port layer does not watch the device; and no busy polling of it.
+    // Closed as a release closes it; and no busy polling of the device that is not there.
+    EXPECT_TRUE(WaitForTitle(kTitleClosed)) << Title();
     Sync();
     const std::chrono::milliseconds cpuBefore = process->CpuTime();
     const auto wallBefore = std::chrono::steady_clock::now();
@@ -40,7 +41,8 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
                               << " ms of CPU in "
                               << std::chrono::duration_cast<std::chrono::milliseconds>(wall).count()
                               << " ms";
-    EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_EQ(Title(), kTitleClosed);
+    EXPECT_TRUE(Dialogs().empty()) << "no message box for a device that went away";
     const std::optional<fs::path> log = SingleLog();
     ASSERT_TRUE(log);
     const std::string logged = ReadFileBytes(*log);
@@ -53,11 +55,9 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
     ASSERT_TRUE(box) << "no message box for a send to a vanished device";
     DismissDialog(*box);
     Sync();
-    EXPECT_EQ(Title(), kTitleOpen);
+    EXPECT_EQ(Title(), kTitleClosed);
 
-    // Disconnect, and connect to a new device under the same name.
-    ClickAt(At::Connect);
-    ASSERT_TRUE(WaitForTitle(kTitleClosed));
+    // The button was released: one click connects to a new device under the same name.
     PtyPeer next;
     program->LinkPort("COM5", next.path);
     Connect();
@@ -69,6 +69,53 @@ TEST_F(PortFault, PeerThatVanishesMidStreamLeavesTheProgramIdleAndReconnectable)
     EXPECT_EQ(next.Receive(6, 10s), "again\r");
     EXPECT_EQ(CloseWindow(), 0);
     EXPECT_EQ(program->ReadSettings(), FileText(settings));
+}
+
+TEST_F(PortFault, DeviceThatResetsTwiceIsTakenUpAgainWithEveryLineLoggedOnce) {
+    StoredSettings settings;
+    settings.Port = "COM5";
+    settings.Log = 1;
+    settings.AutoConnect = 1;
+    program->WriteSettings(FileText(settings));
+    Launch();
+    // Started once the window is up, so that its first reset comes after the connection.
+    LaunchOptions demoOptions;
+    demoOptions.output = run / "demo-device.txt"; // where it says when it goes and is back
+    demoOptions.arguments = {"--reset", "2", (program->path() / "ports" / "COM5").string()};
+    RunningProgram demo(COMTERM_DEMO_DEVICE, demoOptions);
+    ASSERT_TRUE(PollUntil([&] { return fs::is_symlink(program->path() / "ports" / "COM5"); }, 10s));
+    Connect();
+
+    // Each reset closes the port and each return opens it again.
+    std::vector<std::string> titles{Title()};
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            if (const std::string now = Title(); now != titles.back())
+                titles.push_back(now);
+            return titles.size() >= 5;
+        },
+        20s, 5ms));
+    EXPECT_EQ(titles, (std::vector<std::string>{kTitleOpen, kTitleClosed, kTitleOpen, kTitleClosed,
+                                                kTitleOpen}));
+
+    // Numbered lines from the first: each one the device wrote, in order, none twice.
+    const std::optional<fs::path> log = SingleLog();
+    ASSERT_TRUE(log);
+    const std::string greeting = ": " + Cp1251("Привет от демо-устройства") + "\r\n";
+    std::string expected;
+    for (int line = 1; line <= 3; ++line)
+        expected += std::to_string(line) + greeting;
+    std::string logged;
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            logged = ReadFileBytes(*log);
+            return logged.size() > expected.size() && logged.ends_with("\n");
+        },
+        10s));
+    for (int line = 4; expected.size() < logged.size(); ++line)
+        expected += std::to_string(line) + greeting;
+    EXPECT_EQ(logged, expected);
+    EXPECT_EQ(CloseWindow(), 0);
 }
 
 TEST_F(PortFault, PortHeldByAnotherComtermFailsToOpenAndChangesNothingElse) {

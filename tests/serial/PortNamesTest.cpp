@@ -94,7 +94,7 @@ class AsOrdinaryUser {
     bool switched_ = false;
 };
 
-TEST_F(PortNamesTest, DescriptionTellsDeviceWhetherPresentAndWhetherItMayBeOpened) {
+TEST_F(PortNamesTest, DescriptionAndReadinessTellWhetherPresentAndWhetherItMayBeOpened) {
     fs::create_symlink("/dev/null", "ports/COM9");
     fs::create_symlink("/dev/ttyUSB-gone", "ports/COM34");
     // A device only its owner and group may use. Root gives it to the group dialout; another
@@ -115,17 +115,19 @@ TEST_F(PortNamesTest, DescriptionTellsDeviceWhetherPresentAndWhetherItMayBeOpene
     fs::permissions(fs::current_path(), fs::perms(0755));
 
     // " — есть", " — нет", "нет устройства", ", нет доступа" in Windows-1251
-    const std::tuple<const char*, std::string, bool> cases[] = {
-        {"COM9", "COM9  /dev/null \x97 \xE5\xF1\xF2\xFC", true},
-        {"COM34", "COM34  /dev/ttyUSB-gone \x97 \xED\xE5\xF2", false},
-        {"COM225", "COM225  \xED\xE5\xF2 \xF3\xF1\xF2\xF0\xEE\xE9\xF1\xF2\xE2\xE0", false},
-        {"COM10", lockedText, true},
+    // The last column: whether a device that went away counts as back (there, and may be opened).
+    const std::tuple<const char*, std::string, bool, bool> cases[] = {
+        {"COM9", "COM9  /dev/null \x97 \xE5\xF1\xF2\xFC", true, true},
+        {"COM34", "COM34  /dev/ttyUSB-gone \x97 \xED\xE5\xF2", false, false},
+        {"COM225", "COM225  \xED\xE5\xF2 \xF3\xF1\xF2\xF0\xEE\xE9\xF1\xF2\xE2\xE0", false, false},
+        {"COM10", lockedText, true, false},
     };
     const AsOrdinaryUser user;
-    for (const auto& [name, text, standsOut] : cases) {
+    for (const auto& [name, text, standsOut, ready] : cases) {
         const ItemDescription description = PortDescription(name);
         EXPECT_EQ(description.text, text) << name;
         EXPECT_EQ(description.standsOut, standsOut) << name;
+        EXPECT_EQ(PortDeviceReady(name), ready) << name;
     }
     if (!fs::exists("/dev/ttyUSB63")) {
         EXPECT_EQ(PortDescription("COM96").text, "COM96  /dev/ttyUSB63 \x97 \xED\xE5\xF2");

@@ -1,5 +1,5 @@
-// The port layer against pseudo-terminals: exclusive use, line settings, byte transparency
-// and the fetch-ahead of received bytes.
+// The port layer against pseudo-terminals: exclusive use, line settings, byte transparency,
+// the fetch-ahead of received bytes and a device that goes away.
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,9 +9,9 @@
 #include <thread>
 #include <unistd.h>
 
+#include "serial/SerialPort.h"
 #include "support/PeerLineSettings.h"
 #include "support/PtyPeer.h"
-#include "serial/SerialPort.h"
 
 namespace {
 
@@ -233,17 +233,37 @@ TEST_F(SerialPortTest, CountIncludesBytesAlreadyFetched) {
     EXPECT_EQ(SerialPort::BytesWaiting(), 0);
 }
 
-TEST_F(SerialPortTest, FirstReadFetchesEverythingCounted) {
+// How a device goes away under the open port: the other end of the line closes (the device
+// end then fails with EIO), or the device end is hung up, as an unplugged USB adapter is.
+enum class Vanish { ControllerCloses, HangUp };
+
+class SerialPortVanishTest : public SerialPortTest, public ::testing::WithParamInterface<Vanish> {};
+
+TEST_P(SerialPortVanishTest, FirstReadFetchesEverythingCountedAndTheCountNoticesTheGoneDevice) {
+    if (GetParam() == Vanish::HangUp && geteuid() != 0)
+        GTEST_SKIP() << "hanging up a terminal needs root";
     ASSERT_TRUE(SerialPort::Open(peer.path, 9600));
     peer.Send("0123456789");
     ASSERT_EQ(WaitForWaiting(10), 10);
+    EXPECT_FALSE(SerialPort::DeviceGone());
     unsigned char byte = 0;
     ASSERT_EQ(SerialPort::Read(&byte, 1), 1);
+    if (GetParam() == Vanish::ControllerCloses)
+        peer.CloseController();
+    else
+        ASSERT_EQ(ioctl(peer.device, TIOCVHANGUP), 0);
     // Once the device is gone only bytes already fetched can still be read.
-    peer.CloseController();
     EXPECT_EQ(SerialPort::BytesWaiting(), 9);
+    EXPECT_TRUE(SerialPort::DeviceGone());
+    EXPECT_TRUE(SerialPort::IsOpen()) << "closing is the caller's";
     EXPECT_EQ(ReceiveTicks(9), "123456789");
+    EXPECT_EQ(SerialPort::WriteText("x"), 0);
+    SerialPort::Close();
+    EXPECT_FALSE(SerialPort::DeviceGone());
 }
+
+INSTANTIATE_TEST_SUITE_P(ControllerClosesOrHangUp, SerialPortVanishTest,
+                         ::testing::Values(Vanish::ControllerCloses, Vanish::HangUp));
 
 // The kernel moves what waits behind a full queue into it only after a read, a moment later,
 // so one count may take less than all of it on a busy machine; the rest then comes with the next
@@ -280,6 +300,7 @@ TEST_F(SerialPortTest, ReadWithNothingWaitingReturnsAtOnce) {
     EXPECT_EQ(SerialPort::BytesWaiting(), 0);
     EXPECT_EQ(SerialPort::Read(buffer, 16), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
+    EXPECT_FALSE(SerialPort::DeviceGone()) << "nothing to read is not a gone device";
     peer.Send("xyz");
     ASSERT_EQ(WaitForWaiting(3), 3);
     EXPECT_EQ(SerialPort::Read(buffer, 16), 3);

@@ -1,5 +1,6 @@
 // The port layer against the pseudo-terminals pty_peer.py links in as COM5 and COM12: they
-// echo every byte but "?", which they answer with their line settings and their name.
+// echo every byte but "?", which they answer with their line settings and their name, and "!",
+// which takes the port away for half a second.
 #include "serial/SerialPort.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <thread>
 #include <windows.h>
 
+#include "serial/PortDescription.h"
 #include "support/win32/UnderWine.h"
 
 namespace {
@@ -84,7 +86,7 @@ TEST_F(SerialPortTest, EveryNonZeroByteValueGoesAndComesUnchanged) {
     ASSERT_TRUE(SerialPort::Open("COM5", 115200));
     std::string all;
     for (int value = 1; value < 256; ++value) {
-        if (value != '?')
+        if (value != '?' && value != '!')
             all.push_back(static_cast<char>(value));
     }
     EXPECT_EQ(SerialPort::WriteText(all), static_cast<int>(all.size()));
@@ -143,6 +145,37 @@ TEST_F(SerialPortTest, RefusedRateFailsAndClosesTheDeviceAgain) {
     EXPECT_FALSE(SerialPort::Open("COM5", 12345));
     EXPECT_FALSE(SerialPort::IsOpen());
     EXPECT_TRUE(SerialPort::Open("COM5", 9600));
+}
+
+TEST_F(SerialPortTest, DeviceTakenAwayIsNoticedByTheCountAndOpensAgainOnceBack) {
+    ASSERT_TRUE(SerialPort::Open("COM5", 9600));
+    EXPECT_EQ(SerialPort::BytesWaiting(), 0);
+    EXPECT_FALSE(SerialPort::DeviceGone()) << "nothing to read is not a gone device";
+    ASSERT_EQ(SerialPort::WriteText("!"), 1);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!SerialPort::DeviceGone() && std::chrono::steady_clock::now() < end) {
+        EXPECT_EQ(SerialPort::BytesWaiting(), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(SerialPort::DeviceGone());
+    EXPECT_TRUE(SerialPort::IsOpen()) << "closing is the caller's";
+    EXPECT_EQ(SerialPort::WriteText("x"), 0);
+    SerialPort::Close();
+    EXPECT_FALSE(SerialPort::DeviceGone());
+
+    bool back = false;
+    for (int attempt = 0; attempt < 100 && !back; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        back = SerialPort::Open("COM5", 9600);
+    }
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(SerialPort::DeviceGone());
+    EXPECT_EQ(LineSettings(), "9600 8 noparity onestop noflow noxon com5\r");
+}
+
+TEST_F(SerialPortTest, PortWithoutADeviceNameIsNotReady) {
+    EXPECT_FALSE(PortDeviceReady("COM200"));
+    EXPECT_FALSE(PortDeviceReady(""));
 }
 
 } // namespace

@@ -105,6 +105,12 @@ std::string PortDevicePath(const std::string& name) {
     return link.empty() ? TablePath(cut) : link;
 }
 
+// A new node shows up before its group is set: until then it is there but may not be opened.
+bool PortDeviceReady(const std::string& name) {
+    const std::string path = PortDevicePath(name);
+    return !path.empty() && Present(path) && MayOpen(path);
+}
+
 ItemDescription PortDescription(const std::string& name) {
     const std::string path = PortDevicePath(name);
     if (path.empty())

@@ -1,8 +1,9 @@
 #include "serial/SerialPort.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <sys/ioctl.h>
+#include <poll.h>
 #include <unistd.h>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 // system calls, the count also reads everything waiting and reads are served from here.
 struct PortSlot {
     int fd = -1;
+    bool gone = false;
     std::vector<unsigned char> received;
     std::size_t nextReceived = 0;
 };
@@ -35,16 +37,23 @@ constexpr int kFullQueue = 4095;
 // The driver keeps at most 64 KiB behind the queue.
 constexpr int kMostReadsBehindFullQueue = 17;
 
-// Appends what one read of up to a full queue gives; returns how many bytes it gave.
-int FetchMore() {
+// Read errors of a device that is no longer there; a pause (EAGAIN, EINTR) is not one.
+bool VanishError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+// Appends what one read of up to a full queue gives; returns what the read returned.
+ssize_t FetchMore() {
     slot.received.erase(slot.received.begin(),
                         slot.received.begin() + static_cast<std::ptrdiff_t>(slot.nextReceived));
     slot.nextReceived = 0;
     const std::size_t had = slot.received.size();
     slot.received.resize(had + kFullQueue);
     const ssize_t got = read(slot.fd, slot.received.data() + had, kFullQueue);
+    if (got < 0 && VanishError(errno))
+        slot.gone = true;
     slot.received.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
-    return got > 0 ? static_cast<int>(got) : 0;
+    return got;
 }
 
 } // namespace
@@ -77,12 +86,25 @@ bool IsOpen() {
 int BytesWaiting() {
     if (slot.fd < 0)
         return 0;
-    int waiting = 0;
-    if (ioctl(slot.fd, FIONREAD, &waiting) == 0 && waiting > 0) {
-        for (int reads = 0; reads < kMostReadsBehindFullQueue && FetchMore() == kFullQueue;)
-            ++reads;
+    // One look tells both whether anything waits and whether the device hung up.
+    pollfd port{slot.fd, POLLIN, 0};
+    if (poll(&port, 1, 0) != 1)
+        return Buffered();
+    if (port.revents & POLLIN) {
+        ssize_t got = FetchMore();
+        // A hung-up device polls readable and reads as the end of a file.
+        if (got == 0)
+            slot.gone = true;
+        for (int reads = 1; got == kFullQueue && reads < kMostReadsBehindFullQueue; ++reads)
+            got = FetchMore();
     }
+    if (port.revents & (POLLHUP | POLLERR | POLLNVAL))
+        slot.gone = true;
     return Buffered();
+}
+
+bool DeviceGone() {
+    return slot.gone;
 }
 
 int Read(unsigned char* buffer, int count) {

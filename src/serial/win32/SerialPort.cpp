@@ -6,9 +6,31 @@ namespace {
 
 // The one open device; INVALID_HANDLE_VALUE while the slot is empty.
 HANDLE slot = INVALID_HANDLE_VALUE;
+bool gone = false;
 
 constexpr DWORD kQueueSize = 255;
 constexpr std::size_t kLongestName = 59;
+
+// Whether a failed call says the device was removed while open. Windows documents no such
+// code for serial drivers; these are the ones seen when an adapter or a board is unplugged,
+// and Wine's:
+//   ERROR_FILE_NOT_FOUND (2): Prolific PL2303 (serialport/node-serialport#95)
+//   ERROR_ACCESS_DENIED (5): WCH CH34x, the CH340's family (jcurl/RJCP.DLL.SerialPortStream#143)
+//   ERROR_BAD_COMMAND (22): usbser.sys boards such as the Raspberry Pi Pico
+//     (thonny/thonny#2513, OpenwaterHealth/SlicerOpenLIFU#437)
+//   ERROR_NOT_READY (21): Wine, for a port whose Unix device hung up (its EIO)
+//   ERROR_DEVICE_NOT_CONNECTED (1167): USB transfers after unplugging (libusb/libusb#664)
+// ERROR_OPERATION_ABORTED is a line error under fAbortOnError, left as the device has it.
+bool RemovedDeviceError(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_NOT_READY || error == ERROR_BAD_COMMAND ||
+           error == ERROR_DEVICE_NOT_CONNECTED;
+}
+
+void NoticeRemoval() {
+    if (RemovedDeviceError(GetLastError()))
+        gone = true;
+}
 
 } // namespace
 
@@ -61,8 +83,10 @@ int BytesWaiting() {
         return 0;
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(slot, &errors, &status))
+    if (!ClearCommError(slot, &errors, &status)) {
+        NoticeRemoval();
         return 0;
+    }
     return static_cast<int>(status.cbInQue);
 }
 
@@ -70,9 +94,15 @@ int Read(unsigned char* buffer, int count) {
     if (slot == INVALID_HANDLE_VALUE || count <= 0)
         return 0;
     DWORD got = 0;
-    if (!ReadFile(slot, buffer, static_cast<DWORD>(count), &got, nullptr))
+    if (!ReadFile(slot, buffer, static_cast<DWORD>(count), &got, nullptr)) {
+        NoticeRemoval();
         return 0;
+    }
     return static_cast<int>(got);
+}
+
+bool DeviceGone() {
+    return gone;
 }
 
 int WriteText(const std::string& text) {
@@ -93,6 +123,7 @@ void Close() {
     if (slot != INVALID_HANDLE_VALUE)
         CloseHandle(slot);
     slot = INVALID_HANDLE_VALUE;
+    gone = false;
 }
 
 } // namespace SerialPort

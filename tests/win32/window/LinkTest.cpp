@@ -11,13 +11,13 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "shared/TerminalState.h"
-#include "support/ScratchDirectory.h"
 #include "serial/LineSender.h"
 #include "serial/SerialPort.h"
+#include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
-#include "ui/ControlTable.h"
+#include "support/ScratchDirectory.h"
 #include "support/win32/Win32WindowFixture.h"
+#include "ui/ControlTable.h"
 
 namespace {
 
@@ -87,6 +87,20 @@ TEST_F(LinkTest, ConnectingShowsThePortOpenAndATypedLineComesBackInHex) {
     EXPECT_EQ(GetText(ConnectButton), kDisconnectCaption);
     Type("AB\r");
     EXPECT_EQ(WaitForView("41 42 0D "), "41 42 0D ");
+
+    // The far end goes away for half a second: a tick closes the port as a release does.
+    SerialPort::WriteText("!");
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (IsChecked(ConnectButton) && std::chrono::steady_clock::now() < end)
+        RunLoopActions();
+    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_FALSE(IsChecked(ConnectButton));
+    EXPECT_EQ(GetTitle(), kPortClosedTitle);
+    EXPECT_EQ(GetText(ConnectButton), kConnectCaption);
+    // Back for the next test.
+    for (int attempt = 0; attempt < 100 && !SerialPort::Open("COM5", 9600); ++attempt)
+        Sleep(20);
+    EXPECT_TRUE(SerialPort::IsOpen());
 }
 
 // Every CR and every LF breaks the line, a CR LF once, and text that reads like RTF is text;
