@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // What Orca's debug log writes before each text it speaks.
-constexpr const char* kSpoken = "SPEECH OUTPUT: '";
+const std::string kSpoken = "SPEECH OUTPUT: '";
 
 // The line read up to the deadline, without its end; none when the deadline passed first.
 std::optional<std::string> ReadLine(int fd, std::string& unread, Clock::time_point deadline) {
@@ -213,6 +213,10 @@ bool ScreenReader::StartOrca(const std::filesystem::path& home) {
 }
 
 bool ScreenReader::OrcaSays(const std::string& words, std::chrono::milliseconds timeout) {
+    return OrcaLogs(kSpoken + words, timeout);
+}
+
+bool ScreenReader::OrcaLogs(const std::string& text, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     do {
         std::ifstream file(orcaHome_ / "orca.log", std::ios::binary);
@@ -220,7 +224,7 @@ bool ScreenReader::OrcaSays(const std::string& words, std::chrono::milliseconds 
         std::size_t read = 0;
         for (file.seekg(static_cast<std::streamoff>(orcaHeard_)); std::getline(file, line);) {
             read += line.size() + 1;
-            if (line.find(kSpoken) != std::string::npos && line.find(words) != std::string::npos) {
+            if (line.find(text) != std::string::npos) {
                 orcaHeard_ += read;
                 return true;
             }

@@ -28,9 +28,12 @@ class ScreenReader {
     // /tmp, the server's sound going to a
     // null device. False where Orca is not installed. Orca is ready once it has spoken.
     bool StartOrca(const std::filesystem::path& home);
-    // Waits until Orca's log shows it speaking a text that holds the words, later than the
-    // last one found; what it spoke since then is in spoken().
+    // Waits until Orca's log shows it speaking a text that starts with the words, later than
+    // the last line found; what it spoke since then is in spoken().
     bool OrcaSays(const std::string& words,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // The same for a line of its log that holds the text.
+    bool OrcaLogs(const std::string& text,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::string spoken() const;
 
