@@ -63,7 +63,6 @@ class ClickingButtonAccessible : public QAccessibleWidget {
 // On Linux Qt names a combo box by the entry it shows, leaving the name to a label beside it;
 // the window's combo boxes have none, so they are named as the user knows them, and the entry
 // shown is their value. The list and the text field are their children, as in Qt's own.
-//
 // Orca 43 reads a closed list's entry only through the selection interface, which Qt 6.4's
 // bridge does not carry, and skips a combo box's name changes as redundant: it hears the entry
 // in the name ("Порт COM256 combo box") and hears a change as a value change, which it answers
