@@ -20,6 +20,8 @@ packages=(
     desktop-file-utils
     # A private accessibility bus and a client of it, for the screen reader's view of the window.
     dbus at-spi2-core python3-gi gir1.2-atspi-2.0
+    # The screen reader users have, with its speech server, which the end-to-end tests run.
+    orca speech-dispatcher speech-dispatcher-espeak-ng
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine wine64
 )

@@ -2,10 +2,13 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -14,6 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// What Orca's debug log writes before each text it speaks.
+const std::string kSpoken = "SPEECH OUTPUT: '";
 
 // The line read up to the deadline, without its end; none when the deadline passed first.
 std::optional<std::string> ReadLine(int fd, std::string& unread, Clock::time_point deadline) {
@@ -66,7 +72,8 @@ pid_t Start(const std::vector<std::string>& command, pid_t group, const std::str
 
 } // namespace
 
-ScreenReader::ScreenReader(const std::string& display, const std::filesystem::path& log) {
+ScreenReader::ScreenReader(const std::string& display, const std::filesystem::path& log)
+    : display_(display) {
     // The accessibility bus and its registry are the launcher's children: they come to the
     // test to be waited for when the launcher ends.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
@@ -115,6 +122,7 @@ ScreenReader::~ScreenReader() {
 // Everything the buses started is in their group, and is waited for, also what outlived its
 // parent; killed when it takes too long.
 void ScreenReader::End() {
+    EndOrca();
     close(toClient_);
     close(fromClient_);
     kill(-buses_, SIGTERM);
@@ -126,6 +134,113 @@ void ScreenReader::End() {
             kill(-buses_, SIGKILL);
         std::this_thread::sleep_for(5ms);
     }
+}
+
+// Orca starts the speech server as a daemon of its own, which outlives Orca: it comes to the
+// test to be waited for, with the speech modules of its group.
+void ScreenReader::EndOrca() {
+    if (orcaHome_.empty())
+        return;
+    orcaEnded_ = true;
+    orcaLogCopier_.join();
+    close(orcaTerminal_);
+    close(orcaTerminalSide_);
+    std::ifstream pidFile(orcaRuntime_ / "speech-dispatcher/pid/speech-dispatcher.pid");
+    pid_t server = 0;
+    const pid_t group = pidFile >> server && server > 0 ? getpgid(server) : -1;
+    std::error_code ignored;
+    if (group <= 0)
+        return (void)std::filesystem::remove_all(orcaRuntime_, ignored);
+    kill(-group, SIGTERM);
+    const auto deadline = Clock::now() + 5s;
+    for (pid_t ended = 0; ended >= 0; ended = waitpid(-group, nullptr, WNOHANG)) {
+        if (ended > 0)
+            continue;
+        if (Clock::now() > deadline)
+            kill(-group, SIGKILL);
+        std::this_thread::sleep_for(5ms);
+    }
+    std::filesystem::remove_all(orcaRuntime_, ignored);
+}
+
+bool ScreenReader::StartOrca(const std::filesystem::path& home) {
+    if (!std::filesystem::exists("/usr/bin/orca") ||
+        !std::filesystem::exists("/usr/bin/speech-dispatcher"))
+        return false;
+    orcaHome_ = home;
+    // Without a sound server the speech server waits on the sound device after the first
+    // utterance, and Orca hears back from it no more.
+    std::filesystem::create_directories(home / ".config/speech-dispatcher");
+    std::ofstream(home / ".config/speech-dispatcher/speechd.conf")
+        << "AudioOutputMethod \"alsa\"\n";
+    std::ofstream(home / ".asoundrc") << "pcm.!default { type null }\n";
+    // The servers' sockets are there, and a socket's path is short.
+    char runtime[] = "/tmp/comterm-orca-XXXXXX";
+    if (!mkdtemp(runtime))
+        throw std::runtime_error("mkdtemp failed");
+    orcaRuntime_ = runtime;
+    const std::map<std::string, std::string> session = {{"DBUS_SESSION_BUS_ADDRESS", address_},
+                                                        {"DISPLAY", display_},
+                                                        {"HOME", home.string()},
+                                                        {"XDG_RUNTIME_DIR", orcaRuntime_.string()},
+                                                        {"GSETTINGS_BACKEND", "memory"}};
+    // Orca's log reaches its file in blocks of 8 KiB, a terminal gets it line by line.
+    orcaTerminal_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw{};
+    if (orcaTerminal_ < 0 || grantpt(orcaTerminal_) != 0 || unlockpt(orcaTerminal_) != 0 ||
+        tcgetattr(orcaTerminal_, &raw) != 0)
+        throw std::runtime_error("no pseudo-terminal for Orca's log");
+    cfmakeraw(&raw);
+    tcsetattr(orcaTerminal_, TCSANOW, &raw);
+    const std::string terminal = ptsname(orcaTerminal_);
+    orcaTerminalSide_ = open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    orcaLogCopier_ = std::thread([this, log = home / "orca.log"] {
+        const int file = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        char buffer[65536];
+        while (!orcaEnded_) {
+            pollfd ready{orcaTerminal_, POLLIN, 0};
+            if (poll(&ready, 1, 20) <= 0)
+                continue;
+            const ssize_t got = read(orcaTerminal_, buffer, sizeof buffer);
+            if (got > 0 && write(file, buffer, static_cast<std::size_t>(got)) != got)
+                break;
+        }
+        close(file);
+    });
+    Start({"/usr/bin/orca", "--debug-file=" + terminal}, buses_,
+          (home / "orca-output.txt").string(), session, -1, -1);
+    return true;
+}
+
+bool ScreenReader::OrcaSays(const std::string& words, std::chrono::milliseconds timeout) {
+    return OrcaLogs(kSpoken + words, timeout);
+}
+
+bool ScreenReader::OrcaLogs(const std::string& text, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    do {
+        std::ifstream file(orcaHome_ / "orca.log", std::ios::binary);
+        std::string line;
+        std::size_t read = 0;
+        for (file.seekg(static_cast<std::streamoff>(orcaHeard_)); std::getline(file, line);) {
+            read += line.size() + 1;
+            if (line.find(text) != std::string::npos) {
+                orcaHeard_ += read;
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(20ms);
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+std::string ScreenReader::spoken() const {
+    std::ifstream file(orcaHome_ / "orca.log", std::ios::binary);
+    std::string line;
+    std::string lines;
+    for (file.seekg(static_cast<std::streamoff>(orcaHeard_)); std::getline(file, line);)
+        lines += line.find(kSpoken) != std::string::npos ? line + "\n" : "";
+    return lines;
 }
 
 std::map<std::string, std::optional<std::string>> ScreenReader::environment() const {

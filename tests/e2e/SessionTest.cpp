@@ -429,12 +429,12 @@ TEST_F(Session,
     const std::string app = reader.Ask(R"(["app", )" + std::to_string(process->pid()) + ", 20000]");
     ASSERT_EQ(AnswerField(app, "window"), kTitleClosed) << app;
     ASSERT_NE(reader.Ask(R"(["listen", "object:property-change:accessible-name"])"), "");
-    for (const char* name : {"Порт", "Скорость", "Прозрачность окна", "Принятые данные",
+    for (const char* name : {"Порт COM5", "Скорость", "Прозрачность окна", "Принятые данные",
                              "Строка для отправки", "Autoconnect", "Соединить"}) {
         const std::string found = reader.Ask(std::string(R"(["name", ")") + name + "\"]");
         EXPECT_EQ(AnswerField(found, "name"), name) << found;
     }
-    const std::string port = reader.Ask(R"(["item", "Порт", "COM5"])");
+    const std::string port = reader.Ask(R"(["item", "Порт COM5", "COM5"])");
     EXPECT_EQ(AnswerField(port, "description"), peer.path + " — есть") << port;
     const std::string set = reader.Ask(R"(["set", "Прозрачность окна", 100])");
     EXPECT_NE(set.find(R"("done": true)"), std::string::npos) << set;
@@ -477,5 +477,43 @@ TEST_F(Session,
         const std::string shown = reader.Ask(R"(["text", "Принятые данные"])");
         EXPECT_EQ(AnswerField(shown, "text"), "OK\r\nПри") << shown;
     }
+    EXPECT_EQ(CloseWindow(), 0);
+}
+
+// Orca itself, driven by keys only; what it speaks is read from its debug log.
+TEST_F(Session, OrcaSpeaksThePortChosenTheConnectionTheArrivingTextAndAWordByTheKeys) {
+    PtyPeer peer;
+    ScreenReader reader(server->display(), run / "accessibility.txt");
+    if (!reader.StartOrca(run / "orca"))
+        GTEST_SKIP() << "Orca is not installed here (tools/install-packages.sh installs it)";
+    ASSERT_TRUE(reader.OrcaSays("", 30s)) << "Orca did not start";
+    environment = reader.environment();
+    program->LinkPort("COM256", peer.path);
+    StoredSettings settings;
+    LaunchOnCom5(peer, settings);
+    // The first control has the focus, the port box is the third.
+    input->Key("Tab");
+    input->Key("Tab");
+    ASSERT_TRUE(reader.OrcaSays("Порт COM5 combo box")) << reader.spoken();
+    input->Key("End");
+    EXPECT_TRUE(reader.OrcaSays("Порт COM256 combo box")) << reader.spoken();
+    input->Key("shift+Tab");
+    input->Key("space");
+    EXPECT_TRUE(reader.OrcaSays("notification " + kTitleOpen)) << reader.spoken();
+    EXPECT_EQ(Title(), kTitleOpen);
+    input->Key("shift+Tab");
+    input->Key("shift+Tab");
+    input->Key("shift+Tab"); // to the received text, past Autoconnect and the send editor
+    // Orca speaks an insertion only where it sees the focus, which it learns after the program.
+    ASSERT_TRUE(reader.OrcaLogs("locusOfFocus: [terminal | Принятые данные]")) << reader.spoken();
+    peer.Send(Cp1251("Привет от устройства\r\n"));
+    EXPECT_TRUE(reader.OrcaSays("Привет от устройства")) << reader.spoken();
+    input->KeyHolding("ctrl", "Home"); // Orca says the line there; the next key waits for it
+    EXPECT_TRUE(reader.OrcaSays("Привет от устройства'")) << reader.spoken();
+    // Orca reads the word a move to the next word start passed over once it is in a series of
+    // such moves: the first one, which starts the series, it finds no word for.
+    input->KeyHolding("ctrl", "Right");
+    input->KeyHolding("ctrl", "Right");
+    EXPECT_TRUE(reader.OrcaSays("от'")) << reader.spoken();
     EXPECT_EQ(CloseWindow(), 0);
 }

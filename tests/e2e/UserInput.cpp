@@ -59,6 +59,10 @@ void UserInput::Key(const std::string& keys) const {
     Run({"key", "--delay", "15", "--", keys});
 }
 
+void UserInput::KeyHolding(const std::string& modifier, const std::string& key) const {
+    Run({"keydown", modifier, "key", key, "sleep", "0.5", "keyup", modifier});
+}
+
 void UserInput::KeyRepeated(const std::string& key, int times) const {
     Run({"key", "--delay", "5", "--repeat", std::to_string(times), "--repeat-delay", "5", "--",
          key});

@@ -18,6 +18,10 @@ class UserInput {
     // Key names as xdotool knows them: "Return", "ctrl+a", "ctrl+v".
     void Key(const std::string& keys) const;
     void KeyRepeated(const std::string& key, int times) const;
+    // A key pressed while a modifier is held for half a second, as a hand holds it: Orca takes
+    // the modifiers of the latest key event for those of the key, and "key" lets them go at
+    // once.
+    void KeyHolding(const std::string& modifier, const std::string& key) const;
     // Moves or resizes a window as a window manager would.
     void MoveWindow(unsigned long window, int x, int y) const;
     void ResizeWindow(unsigned long window, int width, int height) const;

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +15,7 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
 
 #include "app/Startup.h"
 #include "shared/TerminalState.h"
@@ -56,6 +59,18 @@ QString Q(const char16_t* text) {
 
 QString AccessibleName(QWidget* widget) {
     return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+// What assistive clients hear of the window: each name change, notification shown and focus,
+// with the name of its object.
+std::vector<std::pair<QAccessible::Event, QString>> heard;
+void Hear(QAccessibleEvent* event) {
+    const QAccessible::Event type = event->type();
+    QAccessibleInterface* source = event->accessibleInterface(); // the child, where one is told
+    const bool notice =
+        type == QAccessible::ObjectShow && source && source->role() == QAccessible::Notification;
+    if (source && (type == QAccessible::NameChanged || type == QAccessible::Focus || notice))
+        heard.emplace_back(type, source->text(QAccessible::Name));
 }
 
 // What the program hears: the queued events, and the check marks after them.
@@ -108,14 +123,43 @@ TEST_F(WindowTest, TooltipsNamesAndIcon) {
     SetText(PortCombo, "COM5");
     SetText(BaudCombo, "9600");
     SetText(ConnectButton, Cp1251(u"Разъединить"));
-    EXPECT_EQ(AccessibleName(control(PortCombo)), Q(u"Порт")) << "not the entry shown";
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(PortCombo))->text(QAccessible::Value),
-              QStringLiteral("COM5"));
+    QAccessibleInterface* port = QAccessible::queryAccessibleInterface(control(PortCombo));
+    EXPECT_EQ(AccessibleName(control(PortCombo)), Q(u"Порт COM5")) << "the name, then the entry";
+    EXPECT_EQ(port->text(QAccessible::Value), QStringLiteral("COM5"));
+    EXPECT_EQ(port->valueInterface()->currentValue(), 4);
+    port->valueInterface()->setCurrentValue(5);
+    EXPECT_EQ(GetText(PortCombo), "COM6");
     EXPECT_EQ(AccessibleName(control(BaudCombo)), Q(u"Скорость"));
     EXPECT_EQ(AccessibleName(control(ConnectButton)), Q(u"Разъединить")) << "its caption now";
     SetTitle(Cp1251(u"Порт открыт"));
     EXPECT_EQ(AccessibleName(window()), Q(u"Порт открыт"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(window())->role(), QAccessible::Window);
+}
+
+TEST_F(WindowTest, AssistiveClientsHearTheEntryShownTheOpenedListsEntryAndEachNewTitle) {
+    showAndActivate();
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    QAccessible::installUpdateHandler(Hear);
+    SetText(PortCombo, "COM5");
+    window()->combo(PortCombo)->showPopup();
+    QApplication::processEvents();
+    const auto lastFocus = std::find_if(heard.rbegin(), heard.rend(), [](const auto& each) {
+        return each.first == QAccessible::Focus;
+    });
+    ASSERT_NE(lastFocus, heard.rend());
+    EXPECT_EQ(lastFocus->second, Q(u"COM5")) << "the list's current entry, not the list";
+    window()->combo(PortCombo)->hidePopup();
+    for (const char16_t* title : {u"Порт открыт", u"Порт открыт", u"Порт закрыт"})
+        SetTitle(Cp1251(title));
+    QAccessible::installUpdateHandler(nullptr);
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    const std::pair renamed{QAccessible::NameChanged, Q(u"Порт COM5")};
+    EXPECT_NE(std::find(heard.begin(), heard.end(), renamed), heard.end()) << "the entry shown";
+    std::vector<QString> shown;
+    for (const auto& [type, name] : heard)
+        if (type == QAccessible::ObjectShow)
+            shown.push_back(name);
+    EXPECT_EQ(shown, (std::vector{Q(u"Порт открыт"), Q(u"Порт закрыт")})) << "once each";
 }
 
 // Each clickable control is clicked with the mouse, put back as it was, and then driven by

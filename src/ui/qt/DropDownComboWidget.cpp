@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStyleFactory>
 
+#include "ui/qt/ControlAccessibility.h"
 #include "ui/qt/DescribedEntriesModel.h"
 #include "ui/qt/DropDownListDelegate.h"
 
@@ -98,6 +99,7 @@ void DropDownComboWidget::setDescriber(DescribedEntriesModel::Describer describe
 
 void DropDownComboWidget::showPopup() {
     QComboBox::showPopup();
+    NotifyListOpened(this);
     QWidget* list = view()->window();
     const int missing = view()->sizeHintForColumn(0) - view()->viewport()->width();
     if (missing <= 0 || !list->isVisible())
@@ -116,5 +118,6 @@ bool DropDownComboWidget::noteShown() {
         return false;
     shownIndex_ = index;
     shownText_ = text;
+    NotifyEntryShown(this);
     return true;
 }

@@ -22,6 +22,7 @@
 MainWindowWidget::MainWindowWidget() {
     InstallControlAccessibility();
     setWindowTitle(ToQString(kPortClosedTitle));
+    AnnounceTitleChanges(this);
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);

@@ -364,10 +364,10 @@ bool ReceiveViewWidget::moveCaret(const QKeyEvent* event) {
     CaretMove move;
     switch (event->key()) {
     case Qt::Key_Left:
-        move = CaretMove::Left;
+        move = ctrl ? CaretMove::WordLeft : CaretMove::Left;
         break;
     case Qt::Key_Right:
-        move = CaretMove::Right;
+        move = ctrl ? CaretMove::WordRight : CaretMove::Right;
         break;
     case Qt::Key_Up:
         move = CaretMove::Up;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/textview/WordBounds.h"
+
 namespace {
 std::uint64_t StepLeft(const TextViewModel& model, std::uint64_t caret) {
     if (caret == 0)
@@ -17,6 +19,32 @@ std::uint64_t StepRight(const TextViewModel& model, std::uint64_t caret) {
     const TextStore& text = model.bytes();
     const bool crLf = text[caret] == '\r' && caret + 1 < model.size() && text[caret + 1] == '\n';
     return caret + (crLf ? 2 : 1);
+}
+
+// What separates the words a double-click selects; a word move steps over it.
+bool IsGap(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Each step reaches at most kMaxWordSide bytes past a word, so a run of blanks stays cheap.
+std::uint64_t WordStartAfter(const TextStore& text, std::uint64_t caret) {
+    std::uint64_t pos = caret;
+    if (pos < text.size() && !IsGap(text[pos]))
+        pos = WordAt(text, pos).second;
+    const std::uint64_t highest = std::min(text.size(), pos + kMaxWordSide);
+    while (pos < highest && IsGap(text[pos]))
+        ++pos;
+    return pos;
+}
+
+std::uint64_t WordStartBefore(const TextStore& text, std::uint64_t caret) {
+    std::uint64_t pos = caret;
+    const std::uint64_t lowest = pos > kMaxWordSide ? pos - kMaxWordSide : 0;
+    while (pos > lowest && IsGap(text[pos - 1]))
+        --pos;
+    if (pos > 0 && !IsGap(text[pos - 1]))
+        pos = WordAt(text, pos - 1).first;
+    return pos;
 }
 
 // The last caret place that still shows on the row: a wrapped row's end is the next row's start,
@@ -49,6 +77,10 @@ std::uint64_t MovedCaret(const TextViewModel& model, std::uint64_t caret, CaretM
         return StepLeft(model, caret);
     case CaretMove::Right:
         return StepRight(model, caret);
+    case CaretMove::WordLeft:
+        return WordStartBefore(model.bytes(), caret);
+    case CaretMove::WordRight:
+        return WordStartAfter(model.bytes(), caret);
     case CaretMove::Up:
         return AtColumn(model, RowAtOffset(model, row, -1), goalX);
     case CaretMove::Down:

@@ -8,6 +8,8 @@
 enum class CaretMove {
     Left,
     Right,
+    WordLeft,  // to the start of this or the previous word
+    WordRight, // to the start of the next word
     Up,
     Down,
     PageUp,

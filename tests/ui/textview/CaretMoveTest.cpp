@@ -23,6 +23,20 @@ TEST_F(CaretMoveTest, LeftAndRightStepOverCrLfAsOne) {
     EXPECT_EQ(move(model.size(), CaretMove::Right), model.size());
 }
 
+TEST_F(CaretMoveTest, WordMovesStopAtWordStarts) {
+    for (const auto& [from, left, right] : {std::tuple{0u, 0u, 4u},
+                                            {2u, 0u, 4u},
+                                            {4u, 0u, 11u},
+                                            {7u, 4u, 11u},
+                                            {11u, 4u, 18u},
+                                            {13u, 11u, 18u},
+                                            {18u, 11u, 20u},
+                                            {20u, 18u, 20u}}) {
+        EXPECT_EQ(move(from, CaretMove::WordLeft), left) << from;
+        EXPECT_EQ(move(from, CaretMove::WordRight), right) << from;
+    }
+}
+
 TEST_F(CaretMoveTest, UpAndDownKeepTheColumn) {
     EXPECT_EQ(move(5, CaretMove::Down, 10), 12u); // from "cdefgh " column 1 to "ijklmn"
     EXPECT_EQ(move(12, CaretMove::Up, 10), 5u);

@@ -184,6 +184,10 @@ TEST_F(ReceiveViewTest, KeyboardSelection) {
     EXPECT_EQ(view.model().selectedText(), "second");
     key(Qt::Key_Right);
     EXPECT_EQ(view.model().selectedText(), "");
+    key(Qt::Key_Right, Qt::ControlModifier); // from inside the last word to the end
+    EXPECT_EQ(view.model().selection().caret, view.model().size());
+    key(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(view.model().selectedText(), "second");
 }
 
 TEST_F(ReceiveViewTest, MouseDragShiftClickAndDoubleClick) {
@@ -305,7 +309,7 @@ TEST_F(ReceiveViewTest, AssistiveClientsReadTheTextAsShownByCharacterWordRowAndP
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
     QAccessibleTextInterface* text = access->textInterface();
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(access->role(), QAccessible::EditableText);
+    EXPECT_EQ(access->role(), QAccessible::Terminal);
     EXPECT_TRUE(access->state().readOnly && access->state().multiLine);
     EXPECT_EQ(text->characterCount(), 97);
     EXPECT_EQ(text->text(0, 37), QStringLiteral("hello  world, 41\r\nline two\nПривет Ё\r\n"));
