@@ -95,6 +95,8 @@ class ReceiveViewAccessible final : public QAccessibleWidget, public QAccessible
         if (!reaches(offset))
             return {};
         const QRect box = view()->byteRect(position(offset));
+        if (box.isNull())
+            return {};
         return {view()->viewport()->mapToGlobal(box.topLeft()), box.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
