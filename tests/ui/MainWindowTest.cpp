@@ -407,10 +407,20 @@ TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
     EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
     showAndActivate();
 
+    SetText(BaudCombo, "9600"); // as Setting.ini gives it
     QLineEdit* edit = window()->combo(BaudCombo)->lineEdit();
     edit->setFocus();
-    QTest::keyClicks(edit, "96");
-    EXPECT_EQ(seen, (std::vector<std::string>{"9", "96"})) << "a change on every keystroke";
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(seen, (std::vector<std::string>{"19200"})) << "the rate after the one shown";
+    edit->selectAll();
+    QTest::keyClicks(edit, "9700");
+    edit->setSelection(1, 1);
+    QTest::keyClicks(edit, "6");
+    EXPECT_EQ(seen, (std::vector<std::string>{"19200", "9", "97", "970", "9700", "9600"}))
+        << "a change on every keystroke, none for the list following the text";
+    EXPECT_EQ(std::pair(edit->cursorPosition(), edit->hasSelectedText()), std::pair(2, false));
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(seen.back(), "4800") << "the rate before the one typed";
     QComboBox* rates = window()->combo(BaudCombo);
     rates->setCurrentIndex(rates->findText("19200")); // as a pick from the list does
     EXPECT_EQ(seen.back(), "19200");
