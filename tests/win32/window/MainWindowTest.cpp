@@ -433,6 +433,28 @@ TEST_F(ControlOperations, EditingTheRateAndPickingAPortAreChanges) {
     EXPECT_EQ(KindsOf(SettleAndTakeEvents(), BaudCombo),
               std::vector<ControlEventKind>{ControlEventKind::Change});
 
+    // The list follows the rate shown, set or typed: Up and Down step from it.
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SetFocus(field);
+    SetText(BaudCombo, "9600");
+    handlerRuns = 0;
+    PressKeys({VK_DOWN});
+    EXPECT_EQ(GetText(BaudCombo), "19200");
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    for (const char c : std::string("4700"))
+        SendMessageA(field, WM_CHAR, static_cast<WPARAM>(c), 1);
+    SendMessageA(field, EM_SETSEL, 1, 2);
+    SendMessageA(field, WM_CHAR, '8', 1);
+    DWORD start = 0, end = 0;
+    SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(std::pair(start, end), std::pair(DWORD{2}, DWORD{2})) << "the caret stays";
+    PressKeys({VK_UP});
+    EXPECT_EQ(GetText(BaudCombo), "2400");
+    EXPECT_EQ(handlerRuns, 7) << "one change a key";
+    SettleAndTakeEvents();
+
     SetText(PortCombo, "COM3");
     const auto list =
         reinterpret_cast<HWND>(SendMessageA(ControlHandle(PortCombo), CBEM_GETCOMBOCONTROL, 0, 0));
