@@ -541,7 +541,7 @@ bool RegisterDiskBenchmarks() {
     Register("ReceiveView/10GiB/append", ReceiveViewAppend, kDiskTextSize, 300);
     Register("ReceiveView/10GiB/jump", ReceiveViewDiskJumps, kDiskTextSize, 5);
     Register("ReceiveView/10GiB/rewrap", ReceiveViewDiskRewrap, kDiskTextSize, 2);
-    Register("ReceiveView/10GiB/range_extents", ReceiveViewRangeExtents, kDiskTextSize, 2);
+    Register("ReceiveView/10GiB/range_extents", ReceiveViewRangeExtents, kDiskTextSize, 1);
     return true;
 }
 
@@ -568,7 +568,7 @@ int main(int argc, char** argv) {
     Register("ReceiveView/append/1GiB", ReceiveViewAppend, kGiB, 300);
     Register("ReceiveView/append_heard/1GiB", ReceiveViewAppendHeard, kGiB, 300);
     Register("ReceiveView/answer/1GiB", ReceiveViewAnswers, kGiB, 10);
-    Register("ReceiveView/range_extents/1GiB", ReceiveViewRangeExtents, kGiB, 2);
+    Register("ReceiveView/range_extents/1GiB", ReceiveViewRangeExtents, kGiB, 1);
     Register("ReceiveView/rewrap/1GiB", ReceiveViewRewrap, kGiB, 2);
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
