@@ -153,7 +153,6 @@ TEST_F(WindowBehaviour, TextIsReadableOnDarkAndLightSchemes) {
         {"yellow", dark, RGB(255, 255, 0), 0x1E1E1E, 13.0},
         {"red: 4.17 on the window colour, 4.0 on white", dark, RGB(255, 0, 0), 0x1E1E1E, 4.1},
         {"white on white: black", light, RGB(255, 255, 255), 0x000000, 20.0},
-        {"red: 4.0 on white", light, RGB(255, 0, 0), 0xFFFFFF, 3.9},
     };
     ShowMainWindow();
     for (const ControlId id : {ReceiveView, SendEditor})
