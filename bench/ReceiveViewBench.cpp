@@ -257,6 +257,24 @@ void ReceiveViewAnswers(benchmark::State& state, std::size_t preload) {
     CountP99AndWorst(state, "cpu_", processorTimes);
 }
 
+// A client asking for the box of all the text, (0, -1): Qt 6.4's bridge takes the character
+// count for the end and unites the boxes of the characters up to it, one request each.
+void ReceiveViewRangeExtents(benchmark::State& state, std::size_t preload) {
+    ReceiveViewWidget& view = *SharedReceiveView().view;
+    FillTo(view, preload);
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&view)->textInterface();
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const int end = text->characterCount();
+        QRect box = text->characterRect(0);
+        for (int i = 1; i <= end; ++i)
+            box = box | text->characterRect(i);
+        benchmark::DoNotOptimize(box);
+        state.SetIterationTime(Seconds(Clock::now() - start));
+    }
+    state.counters["chars"] = text->characterCount();
+}
+
 // What the program did before: put the insertion point at the end, insert without undo.
 void PlainTextEditAppend(benchmark::State& state, std::size_t preload) {
     ShownView<QPlainTextEdit> shown;
@@ -523,6 +541,7 @@ bool RegisterDiskBenchmarks() {
     Register("ReceiveView/10GiB/append", ReceiveViewAppend, kDiskTextSize, 300);
     Register("ReceiveView/10GiB/jump", ReceiveViewDiskJumps, kDiskTextSize, 5);
     Register("ReceiveView/10GiB/rewrap", ReceiveViewDiskRewrap, kDiskTextSize, 2);
+    Register("ReceiveView/10GiB/range_extents", ReceiveViewRangeExtents, kDiskTextSize, 1);
     return true;
 }
 
@@ -549,6 +568,7 @@ int main(int argc, char** argv) {
     Register("ReceiveView/append/1GiB", ReceiveViewAppend, kGiB, 300);
     Register("ReceiveView/append_heard/1GiB", ReceiveViewAppendHeard, kGiB, 300);
     Register("ReceiveView/answer/1GiB", ReceiveViewAnswers, kGiB, 10);
+    Register("ReceiveView/range_extents/1GiB", ReceiveViewRangeExtents, kGiB, 1);
     Register("ReceiveView/rewrap/1GiB", ReceiveViewRewrap, kGiB, 2);
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;

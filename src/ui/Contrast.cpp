@@ -25,9 +25,9 @@ double ContrastRatio(Rgb a, Rgb b) {
 
 Rgb BackgroundForText(Rgb text, Rgb base) {
     const double onBase = ContrastRatio(text, base);
-    if (onBase >= kTextContrast || onBase >= ContrastRatio(text, kWhite))
-        return base;
-    return kWhite;
+    const bool baseReads = onBase >= kTextContrast || onBase >= ContrastRatio(text, kWhite);
+    const Rgb chosen = baseReads ? base : kWhite;
+    return ContrastRatio(text, chosen) >= kLeastTextContrast ? chosen : kBlack;
 }
 
 Rgb ColorOnBackground(Rgb wanted, Rgb background, double minimum) {

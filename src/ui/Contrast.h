@@ -17,6 +17,8 @@ inline constexpr Rgb kBlack{0, 0, 0};
 // What text needs on its background, and a caret on the background it stands on.
 inline constexpr double kTextContrast = 4.5;
 inline constexpr double kCaretContrast = 3.0;
+// Less than this on the background chosen for text, and the background becomes black.
+inline constexpr double kLeastTextContrast = 3.0;
 
 // 0 for black to 1 for white.
 double RelativeLuminance(Rgb color);
@@ -25,7 +27,8 @@ double ContrastRatio(Rgb a, Rgb b);
 
 // The background for text in a colour the user fixed: the desktop's base colour when the text
 // reaches kTextContrast on it, otherwise whichever of base and white gives the higher ratio
-// (base when they tie).
+// (base when they tie); black where that one stays below kLeastTextContrast, as for white,
+// yellow or cyan text on a light desktop; black then gives at least 7:1.
 Rgb BackgroundForText(Rgb text, Rgb base);
 
 // `wanted` where it reaches `minimum` on `background`, otherwise black or white, whichever

@@ -325,7 +325,7 @@ TEST_F(FontChooserTest, TextSelectionAndCaretReadOnDarkAndLightDesktops) {
         {kAdwaitaDarkLike, 0, 0xFFFFFF, kTextContrast},
         {kDarkerLike, -1, kDarkerLike[1], kTextContrast},
         {kDarkerLike, 0, 0xFFFFFF, kTextContrast},
-        {kLight, 0x00FFFF, 0xFFFFFF, 1.0}, // yellow reads on neither base nor white
+        {kLight, 0x00FFFF, 0x000000, kTextContrast}, // yellow, on neither base nor white
         {kGrey, -1, kGrey[1], kTextContrast},
     };
     for (const auto& row : rows) {

@@ -194,6 +194,7 @@ TEST_F(WindowTest, AssistiveToggleAndPressActionsAreClicks) {
             EXPECT_EQ(actions.first(), checkable ? QAccessibleActionInterface::toggleAction()
                                                  : QAccessibleActionInterface::pressAction());
             button->actionInterface()->doAction(actions.first());
+            EXPECT_EQ(handled, checkable ? "h" : "") << "a press replies before it acts";
             EXPECT_EQ(Heard(SettleAndTakeEvents()) + handled, byMouse);
             EXPECT_EQ(handled, "h");
         }
@@ -450,10 +451,16 @@ TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
     EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
     showAndActivate();
 
+    SetText(BaudCombo, "9600"); // as Setting.ini gives it
     QLineEdit* edit = window()->combo(BaudCombo)->lineEdit();
     edit->setFocus();
-    QTest::keyClicks(edit, "96");
-    EXPECT_EQ(seen, (std::vector<std::string>{"9", "96"})) << "a change on every keystroke";
+    QTest::keyClick(edit, Qt::Key_Down);
+    edit->setSelection(1, 2);
+    QTest::keyClicks(edit, "2"); // 19200 becomes 1200
+    EXPECT_EQ(std::pair(edit->cursorPosition(), edit->hasSelectedText()), std::pair(2, false));
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(seen, (std::vector<std::string>{"19200", "1200", "2400"}))
+        << "the rates after those shown, one change each key";
     QComboBox* rates = window()->combo(BaudCombo);
     rates->setCurrentIndex(rates->findText("19200")); // as a pick from the list does
     EXPECT_EQ(seen.back(), "19200");

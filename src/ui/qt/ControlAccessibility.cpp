@@ -13,7 +13,9 @@ namespace {
 
 // Qt's own interface for buttons toggles a checkable one without a click, and presses the
 // others by a delayed click: the program, which listens to clicks, would miss the first and
-// hear the second late. Everything else is told as Qt tells it.
+// hear the second late. Here a toggle clicks at once, and a press clicks just after the reply:
+// the font button opens a modal chooser, which would hold the client until it closed. Everything
+// else is told as Qt tells it.
 class ClickingButtonAccessible : public QAccessibleWidget {
   public:
     explicit ClickingButtonAccessible(QAbstractButton* button) : QAccessibleWidget(button) {}
@@ -50,8 +52,12 @@ class ClickingButtonAccessible : public QAccessibleWidget {
             QAccessibleWidget::doAction(action);
             return;
         }
-        if (widget()->isEnabled())
+        if (!widget()->isEnabled())
+            return;
+        if (button()->isCheckable())
             button()->click();
+        else
+            QMetaObject::invokeMethod(button(), &QAbstractButton::click, Qt::QueuedConnection);
     }
 
     QStringList keyBindingsForAction(const QString&) const override { return {}; }

@@ -81,6 +81,7 @@ DropDownComboWidget::DropDownComboWidget(bool editable, QWidget* parent) : QComb
     disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
     // Typing, deleting, and picking the entry whose text was edited away all change the text.
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        followTextWithList();
         if (noteShown())
             emit changedByUser();
     });
@@ -109,6 +110,17 @@ void DropDownComboWidget::showPopup() {
     place.moveRight(std::min(place.right(), screen.right()));
     place.moveLeft(std::max(place.left(), screen.left()));
     list->setGeometry(place);
+}
+
+// Qt gives the field the entry's text only where it differs, and so leaves it alone here.
+void DropDownComboWidget::followTextWithList() {
+    if (!isEditable())
+        return;
+    const int entry = findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry < 0 || entry == currentIndex())
+        return;
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(entry);
 }
 
 bool DropDownComboWidget::noteShown() {

@@ -25,6 +25,7 @@ class DropDownComboWidget : public QComboBox {
             const QSignalBlocker comboBlocker(this);
             const QSignalBlocker editBlocker(lineEdit());
             change();
+            followTextWithList();
         }
         noteShown();
     }
@@ -40,6 +41,10 @@ class DropDownComboWidget : public QComboBox {
     void changedByUser();
 
   private:
+    // In the editable box, the entry whose text the field shows becomes the list's current one,
+    // so that Up and Down step from it; the field's text, cursor and selection stay, and no
+    // change is signalled.
+    void followTextWithList();
     // Takes the selection and text shown now as the ones the next change is measured against;
     // true when they differ from those before.
     bool noteShown();

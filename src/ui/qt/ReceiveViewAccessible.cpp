@@ -94,11 +94,18 @@ class ReceiveViewAccessible final : public QAccessibleWidget, public QAccessible
             view()->select(position(startOffset), position(endOffset));
     }
 
+    // Qt's bridge answers a range's box by asking for each character's (up to 2^31 of them), so
+    // that of a character off screen costs no more than a few comparisons.
     QRect characterRect(int offset) const override {
-        if (!reaches(offset))
+        const ReceiveViewWidget* view = this->view();
+        const std::uint64_t size = view->model().size();
+        const std::uint64_t first = ExposedStart(size);
+        if (offset < 0 || static_cast<std::uint64_t>(offset) > size - first)
             return {};
-        const QRect box = view()->byteRect(position(offset));
-        return {view()->viewport()->mapToGlobal(box.topLeft()), box.size()};
+        const QRect box = view->byteRect(first + static_cast<std::uint64_t>(offset));
+        if (box.isNull())
+            return {};
+        return {view->viewport()->mapToGlobal(box.topLeft()), box.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
         const QPoint inView = view()->viewport()->mapFromGlobal(point);

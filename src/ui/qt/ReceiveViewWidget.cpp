@@ -91,6 +91,9 @@ void ReceiveViewWidget::showPosition(std::uint64_t pos) {
 
 QRect ReceiveViewWidget::byteRect(std::uint64_t pos) const {
     pos = std::min(pos, model_.size());
+    const RowSpan shown = shownText();
+    if (pos < shown.begin || pos > shown.end || (pos == shown.end && pos < model_.size()))
+        return {};
     const auto rows = static_cast<std::int64_t>(model_.rowAt(pos)) - std::int64_t(topRow());
     const std::int64_t y = std::clamp<std::int64_t>(rows * rowHeight_, INT_MIN / 2, INT_MAX / 2);
     const std::int64_t x = model_.xOf(pos);
@@ -159,6 +162,7 @@ void ReceiveViewWidget::continueRewrap() {
     const std::uint64_t rows = model_.rowCount();
     const RowSpan shown = shownText();
     const bool done = model_.continueRewrap(kRewrapSlice);
+    shown_.reset();
     if (!done && model_.rowCount() == rows)
         return;
     restoreScroll(anchor);
@@ -168,8 +172,11 @@ void ReceiveViewWidget::continueRewrap() {
 }
 
 RowSpan ReceiveViewWidget::shownText() const {
-    const std::uint64_t last = std::min(model_.rowCount(), topRow() + visibleRows() + 1) - 1;
-    return {model_.row(topRow()).begin, model_.row(last).end};
+    if (!shown_) {
+        const std::uint64_t last = std::min(model_.rowCount(), topRow() + visibleRows() + 1) - 1;
+        shown_ = RowSpan{model_.row(topRow()).begin, model_.row(last).end};
+    }
+    return *shown_;
 }
 
 ReceiveViewWidget::ScrollAnchor ReceiveViewWidget::scrollAnchor() const {
@@ -200,6 +207,7 @@ void ReceiveViewWidget::scrollToRow(std::uint64_t row) {
     const std::uint64_t last = lastTopRow();
     topRow_ = std::min(row, last);
     atEnd_ = topRow_ == last;
+    shown_.reset();
     QScrollBar* bar = verticalScrollBar();
     settingScrollBar_ = true;
     bar->setRange(0, ScrollStepCount(last));
@@ -246,6 +254,7 @@ void ReceiveViewWidget::scrollContentsBy(int, int) {
     const std::uint64_t last = lastTopRow();
     topRow_ = RowOfScrollStep(verticalScrollBar()->value(), last);
     atEnd_ = topRow_ == last;
+    shown_.reset();
     viewport()->update();
 }
 

@@ -38,7 +38,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     const TextViewModel& model() const { return model_; }
 
     // For assistive clients: a selection made as the user makes one, the caret then shown; the
-    // box of the byte at pos and the byte under a point, in the viewport's coordinates.
+    // box of the byte at pos and the byte under a point, in the viewport's coordinates. A byte
+    // off screen has an empty box, found at once, without laying out its text.
     void select(std::uint64_t anchor, std::uint64_t caret);
     void showPosition(std::uint64_t pos);
     QRect byteRect(std::uint64_t pos) const;
@@ -74,7 +75,8 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     void continueRewrap();
     ScrollAnchor scrollAnchor() const;
     void restoreScroll(const ScrollAnchor& anchor);
-    // From the start of the top row to the end of the last row on screen.
+    // From the start of the top row to the end of the last row on screen; kept until they
+    // change.
     RowSpan shownText() const;
     std::uint64_t lastTopRow() const;
     void scrollToRow(std::uint64_t row);
@@ -100,4 +102,5 @@ class ReceiveViewWidget : public QAbstractScrollArea {
     bool atEnd_ = true;             // the last rows were shown when the view last scrolled
     bool settingScrollBar_ = false; // the bar's moves are the view's own, not the user's
     QTimer rewrapTimer_;
+    mutable std::optional<RowSpan> shown_; // emptied wherever the top row or the rows change
 };

@@ -2,7 +2,8 @@
 // The colours of the two text controls and of the font chooser's sample. The automatic text
 // colour (an invalid QColor) shows the desktop's text on the desktop's base colour; a fixed one
 // keeps its colour on the base colour when it reads there, else on base or white, whichever
-// reads better. Selected text and the caret get colours that stand out on what they lie on.
+// reads better, or on black where that still reads poorly. Selected text and the caret get colours
+// that stand out on what they lie on.
 
 #include <QColor>
 #include <QPalette>

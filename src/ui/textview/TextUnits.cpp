@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/textview/WordBounds.h"
+
 namespace {
 bool IsBreak(char c) {
     return c == '\r' || c == '\n';
@@ -45,11 +47,24 @@ std::uint64_t AfterLastBreak(const TextStore& text, std::uint64_t from, std::uin
     return from;
 }
 
+// Pieces of a long paragraph start at multiples of kMaxAnswerBytes, one byte earlier where a
+// CR LF stands across the multiple: the break stays whole, in the later piece.
+std::uint64_t PieceStart(const TextStore& text, std::uint64_t multiple) {
+    if (multiple == 0 || multiple >= text.size())
+        return std::min(multiple, text.size());
+    return text[multiple - 1] == '\r' && text[multiple] == '\n' ? multiple - 1 : multiple;
+}
+
 RowSpan ParagraphAt(const TextStore& text, std::uint64_t pos) {
     // The end of the text belongs to the piece before it.
     const std::uint64_t inPiece = pos == text.size() && pos > 0 ? pos - 1 : pos;
-    const std::uint64_t piece = inPiece / kMaxAnswerBytes * kMaxAnswerBytes;
-    const std::uint64_t pieceEnd = std::min(text.size(), piece + kMaxAnswerBytes);
+    const std::uint64_t multiple = inPiece / kMaxAnswerBytes * kMaxAnswerBytes;
+    std::uint64_t piece = PieceStart(text, multiple);
+    std::uint64_t pieceEnd = PieceStart(text, multiple + kMaxAnswerBytes);
+    if (inPiece >= pieceEnd) { // the CR moved to the next piece
+        piece = pieceEnd;
+        pieceEnd = PieceStart(text, multiple + 2 * kMaxAnswerBytes);
+    }
     // The LF of a CR LF ends the paragraph its CR ends.
     if (pos > piece && pos < text.size() && text[pos] == '\n' && text[pos - 1] == '\r')
         --pos;
@@ -76,7 +91,11 @@ RowSpan TextUnitAt(const TextViewModel& model, std::uint64_t pos, TextUnit unit)
         if (pos < text.size() && IsBreak(text[pos]))
             return LineBreakAt(text, pos);
         const auto [begin, end] = model.wordAt(pos);
-        return {begin, end};
+        if (end - begin < kMaxWordSide)
+            return {begin, end};
+        // A run this long may reach further than the double-click's bounds: its pieces tile it.
+        const std::uint64_t piece = pos / kMaxWordSide * kMaxWordSide;
+        return {std::max(begin, piece), std::min(end, piece + kMaxWordSide)};
     }
     case TextUnit::Row:
         return RowAt(model, pos);

@@ -8,8 +8,11 @@
 #include "ui/textview/TextViewModel.h"
 
 // Clients count characters in 32 bits: they reach the last kMaxExposedChars bytes of the text,
-// the part ending at its end.
-constexpr std::uint64_t kMaxExposedChars = 0x7FFFFFFF;
+// the part ending at its end. One less than INT_MAX: Qt 6.4's AT-SPI bridge answers a range's
+// extents by a loop `i <= end` over int offsets, taking the character count for an end of -1,
+// which at INT_MAX would never end. An end near INT_MAX given explicitly stalls it all the
+// same, in every Qt 6.4 text widget: a fault of Qt's, not to be mended here.
+constexpr std::uint64_t kMaxExposedChars = 0x7FFFFFFE;
 constexpr std::uint64_t ExposedStart(std::uint64_t size) {
     return size > kMaxExposedChars ? size - kMaxExposedChars : 0;
 }
@@ -26,11 +29,14 @@ enum class TextUnit { Character, Word, Row, Paragraph };
 
 // The unit holding the byte at pos, never longer than kMaxAnswerBytes:
 // - a word as a double-click selects it, a line break (CR, LF or CR LF) being a word of its own;
+//   a run of kMaxWordSide bytes or more is answered in pieces within multiples of kMaxWordSide,
+//   so that the word after a piece always starts at its end;
 // - a row as the view wraps it, its line break included; in text a re-wrap has not laid out yet,
 //   the character;
 // - a paragraph: the text after a line break up to and with the next one. A longer paragraph is
-//   answered in pieces that start at multiples of kMaxAnswerBytes, so that every position finds
-//   its piece within two pieces' reading.
+//   answered in pieces that start at multiples of kMaxAnswerBytes (one byte earlier where a
+//   CR LF stands across one, which stays one break), so that every position finds its piece
+//   within two pieces' reading.
 // At the end of the text (pos == size) the row and the paragraph are the last ones, which are
 // empty after a final line break; a character or a word there is empty.
 RowSpan TextUnitAt(const TextViewModel& model, std::uint64_t pos, TextUnit unit);

@@ -76,6 +76,7 @@ void SetComboText(ControlId id, const std::string& text) {
     if (id == BaudCombo) {
         SelectEntry(id, -1);
         SetWindowTextA(ComboEdit(id), text.c_str());
+        FollowTextWithList(id);
         return;
     }
     if (text.empty()) {
@@ -161,6 +162,20 @@ void CapSpinText() {
     SetSpinValue(TransparencySpin, kSpinMaximum);
     const auto end = static_cast<WPARAM>(GetWindowTextLengthA(field));
     SendMessageA(field, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+// Set on the list inside, the selection leaves the field as it is.
+void FollowTextWithList(ControlId id) {
+    if (id != BaudCombo)
+        return;
+    const std::vector<std::string>& entries = ItemsOf(id).entries;
+    const auto entry = std::find(entries.begin(), entries.end(), GetText(id));
+    if (entry == entries.end())
+        return;
+    ProgramChange change;
+    SendMessageA(
+        reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETCOMBOCONTROL, 0, 0)),
+        CB_SETCURSEL, static_cast<WPARAM>(entry - entries.begin()), 0);
 }
 
 bool ComboTextChanged(ControlId id) {

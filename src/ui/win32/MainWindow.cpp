@@ -36,6 +36,8 @@ void OnComboNotification(ControlId id, UINT code) {
         RestoreComboText(id);
         return;
     }
+    if (code == CBN_EDITCHANGE)
+        FollowTextWithList(id);
     const bool changed = ComboTextChanged(id);
     RaiseControlEvent(id, changed || code == CBN_SELCHANGE || code == CBN_EDITCHANGE
                               ? ControlEventKind::Change

@@ -25,6 +25,9 @@ std::string WindowText(HWND window); // through the single-byte functions
 // the field is rewritten to it, so that what it shows is the value applied and saved.
 void CapSpinText();
 
+// In the editable rate box, the entry whose text the field shows becomes the list's selection,
+// so that Up and Down step from it; the field's text, caret and selection stay as they are.
+void FollowTextWithList(ControlId id);
 // Whether a combo box shows another text than when the program last set it or asked this; the
 // text shown is the known one from then on.
 bool ComboTextChanged(ControlId id);

@@ -366,7 +366,8 @@ TEST_F(ReceiveViewTest, AssistiveClientsReadTheTextAsShownByCharacterWordRowAndP
     EXPECT_EQ(text->characterRect(5).center(), fifth);
 }
 
-// A client asking for all of a long text gets one answer's length of it.
+// A client asking for all of a long text gets one answer's length of it, and for the box of a
+// character off screen none.
 TEST_F(ReceiveViewTest, NoAnswerToAClientIsLongerThanItsBound) {
     const std::string text = HexText(kMaxAnswerBytes / 3 + 100);
     view.appendText(text);
@@ -374,6 +375,8 @@ TEST_F(ReceiveViewTest, NoAnswerToAClientIsLongerThanItsBound) {
         QAccessible::queryAccessibleInterface(&view)->textInterface();
     EXPECT_EQ(access->characterCount(), int(text.size()));
     EXPECT_EQ(access->text(0, -1), QString::fromLatin1(text.substr(0, kMaxAnswerBytes)));
+    EXPECT_EQ(access->characterRect(0), QRect());
+    EXPECT_FALSE(access->characterRect(int(text.size()) - 1).isNull());
 }
 
 TEST_F(ReceiveViewTest, AssistiveClientsHearEachAppendClearAndTheUsersOwnMoves) {

@@ -3,27 +3,48 @@
 
 #include "TextViewTestSupport.h"
 #include "ui/textview/TextUnits.h"
+#include "ui/textview/WordBounds.h"
 
 TEST(TextUnits, ClientsReachTheLastPartOfTheTextThat32BitOffsetsCount) {
     const std::uint64_t tenGiB = std::uint64_t{10} << 30;
     EXPECT_EQ(ExposedStart(0), 0u);
-    EXPECT_EQ(ExposedStart(0x7FFFFFFF), 0u);
-    EXPECT_EQ(ExposedStart(0x80000000), 1u);
-    EXPECT_EQ(ExposedStart(tenGiB), tenGiB - 0x7FFFFFFF);
+    EXPECT_EQ(ExposedStart(0x7FFFFFFE), 0u);
+    EXPECT_EQ(ExposedStart(0x7FFFFFFF), 1u);
+    EXPECT_EQ(ExposedStart(tenGiB), tenGiB - 0x7FFFFFFE);
 }
 
 // A paragraph longer than one answer, through a block file, with a CR LF across the first
-// piece's end: its pieces tile it.
-TEST(TextUnits, ALongParagraphIsReadInPieces) {
+// piece's end, and a word longer than one piece of a run: their pieces tile them, the CR LF
+// stays one break, and a client stepping unit by unit always advances.
+TEST(TextUnits, LongParagraphsAndWordsAreReadInPieces) {
     TextViewModel model = ModelWith(Store::File, 10);
     const std::uint64_t n = kMaxAnswerBytes;
+    const std::uint64_t w = kMaxWordSide;
     model.append(std::string(n - 1, 'a') + "\r\n" + std::string(10, 'b') + "\ncd");
     const struct {
+        TextUnit unit;
         std::uint64_t pos, begin, end;
     } rows[] = {
-        {0, 0, n}, {n - 1, 0, n}, {n, n, n + 1}, {n + 11, n + 1, n + 12}, {n + 14, n + 12, n + 14}};
+        {TextUnit::Paragraph, 0, 0, n - 1},
+        {TextUnit::Paragraph, n - 1, n - 1, n + 1},
+        {TextUnit::Paragraph, n, n - 1, n + 1},
+        {TextUnit::Paragraph, n + 11, n + 1, n + 12},
+        {TextUnit::Paragraph, n + 14, n + 12, n + 14},
+        {TextUnit::Word, 0, 0, w},
+        {TextUnit::Word, w, w, 2 * w},
+        {TextUnit::Word, n - 2, n - w, n - 1},
+    };
     for (const auto& row : rows) {
-        const RowSpan span = TextUnitAt(model, row.pos, TextUnit::Paragraph);
-        EXPECT_EQ(std::pair(span.begin, span.end), std::pair(row.begin, row.end)) << row.pos;
+        const RowSpan span = TextUnitAt(model, row.pos, row.unit);
+        EXPECT_EQ(std::pair(span.begin, span.end), std::pair(row.begin, row.end))
+            << row.pos << " " << int(row.unit);
+    }
+    for (const TextUnit unit : {TextUnit::Paragraph, TextUnit::Word}) {
+        for (std::uint64_t pos = 0; pos < model.size();) {
+            const RowSpan span = TextUnitAt(model, pos, unit);
+            ASSERT_EQ(span.begin, pos) << int(unit);
+            ASSERT_GT(span.end, pos) << int(unit);
+            pos = span.end;
+        }
     }
 }

@@ -131,24 +131,28 @@ BackgroundAndText(const std::vector<std::uint32_t>& pixels) {
     return {background, text};
 }
 
-// Under a dark scheme a fixed text colour gets a background it can be read on, chosen again as
-// the scheme changes; the automatic colour is the scheme's own, and so is a selection.
-TEST_F(WindowBehaviour, TextIsReadableOnADarkScheme) {
+// Under a dark or light scheme a fixed text colour gets a background it can be read on, chosen
+// again as the scheme changes; the automatic colour is the scheme's own, and so is a selection.
+TEST_F(WindowBehaviour, TextIsReadableOnDarkAndLightSchemes) {
     const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
     const COLORREF dark[] = {RGB(30, 30, 30), RGB(238, 238, 238), RGB(38, 79, 120),
                              RGB(238, 238, 238)};
+    const COLORREF light[] = {RGB(255, 255, 255), RGB(0, 0, 0), RGB(38, 79, 120),
+                              RGB(238, 238, 238)};
     COLORREF saved[4];
     std::transform(elements, elements + 4, saved, GetSysColor);
     const struct {
         const char* what;
+        const COLORREF* scheme;
         int32_t colour;
         std::uint32_t background;
         double contrast; // at least
     } rows[] = {
-        {"automatic colour", -1, 0x1E1E1E, 13.0},
-        {"black, the default", 0, 0xFFFFFF, 20.0},
-        {"yellow", RGB(255, 255, 0), 0x1E1E1E, 13.0},
-        {"red: 4.17 on the window colour, 4.0 on white", RGB(255, 0, 0), 0x1E1E1E, 4.1},
+        {"automatic colour", dark, -1, 0x1E1E1E, 13.0},
+        {"black, the default", dark, 0, 0xFFFFFF, 20.0},
+        {"yellow", dark, RGB(255, 255, 0), 0x1E1E1E, 13.0},
+        {"red: 4.17 on the window colour, 4.0 on white", dark, RGB(255, 0, 0), 0x1E1E1E, 4.1},
+        {"white on white: black", light, RGB(255, 255, 255), 0x000000, 20.0},
     };
     ShowMainWindow();
     for (const ControlId id : {ReceiveView, SendEditor})
@@ -157,7 +161,7 @@ TEST_F(WindowBehaviour, TextIsReadableOnADarkScheme) {
         SCOPED_TRACE(row.what);
         terminal.Font = {"Courier", 12, Bold, row.colour};
         ApplyTextFont();
-        SetSysColors(4, elements, dark); // the system tells the window
+        SetSysColors(4, elements, row.scheme); // the system tells the window
         for (const ControlId id : {ReceiveView, SendEditor}) {
             SCOPED_TRACE(id);
             const std::vector<std::uint32_t> plain = PixelsOf(ControlHandle(id));
