@@ -14,20 +14,21 @@
 // ever set downward, so no zero byte comes in, whatever another program does to the file's
 // length between the steps.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 // The operations of one open file that the write needs; each gives false on a failure.
 class InPlaceFile {
   public:
-    // The file's bytes from its start to its end; false also beyond kMaxReadBytes.
-    virtual bool readAll(std::string& bytes) = 0;
+    // The file's bytes from its start to its end, up to limit bytes.
+    virtual bool readUpTo(std::size_t limit, std::string& bytes) = 0;
     virtual bool writeAt(std::uint64_t offset, std::string_view bytes) = 0;
-    // Appends line ends from the file's end up to length.
-    virtual bool extendTo(std::uint64_t length) = 0;
-    // Cuts the file to length; a file no longer than that is left as it is.
-    virtual bool shortenTo(std::uint64_t length) = 0;
+    virtual std::optional<std::uint64_t> size() = 0;
+    // Sets the file's length; called only to cut it.
+    virtual bool cutTo(std::uint64_t length) = 0;
     virtual bool flush() = 0;
 
   protected:

@@ -122,8 +122,8 @@ class InPlaceFd final : public InPlaceFile {
   public:
     explicit InPlaceFd(int fd) : fd_(fd) {}
 
-    bool readAll(std::string& bytes) override {
-        return ReadUpTo(fd_, kMaxReadBytes + 1, bytes) && bytes.size() <= kMaxReadBytes;
+    bool readUpTo(std::size_t limit, std::string& bytes) override {
+        return ReadUpTo(fd_, limit, bytes);
     }
     bool writeAt(std::uint64_t offset, std::string_view bytes) override {
         while (!bytes.empty()) {
@@ -140,25 +140,19 @@ class InPlaceFd final : public InPlaceFile {
         }
         return true;
     }
-    bool extendTo(std::uint64_t length) override {
-        const std::optional<std::uint64_t> size = this->size();
-        return size && (*size >= length || writeAt(*size, std::string(length - *size, '\n')));
-    }
-    bool shortenTo(std::uint64_t length) override {
-        const std::optional<std::uint64_t> size = this->size();
-        return size && (*size <= length || ftruncate(fd_, static_cast<off_t>(length)) == 0);
-    }
-    bool flush() override { return fsync(fd_) == 0; }
-
-  private:
-    std::optional<std::uint64_t> size() const {
+    std::optional<std::uint64_t> size() override {
         struct stat info {};
         if (fstat(fd_, &info) != 0) {
             return std::nullopt;
         }
         return static_cast<std::uint64_t>(info.st_size);
     }
+    bool cutTo(std::uint64_t length) override {
+        return ftruncate(fd_, static_cast<off_t>(length)) == 0;
+    }
+    bool flush() override { return fsync(fd_) == 0; }
 
+  private:
     int fd_;
 };
 

@@ -1,7 +1,6 @@
 #include "storage/FileSystem.h"
 
 #include <algorithm>
-#include <optional>
 #include <windows.h>
 
 #include "storage/InPlaceWrite.h"
@@ -66,30 +65,22 @@ class InPlaceHandle final : public InPlaceFile {
   public:
     explicit InPlaceHandle(HANDLE handle) : handle_(handle) {}
 
-    bool readAll(std::string& bytes) override {
-        return ReadUpTo(handle_, kMaxReadBytes + 1, bytes) && bytes.size() <= kMaxReadBytes;
+    bool readUpTo(std::size_t limit, std::string& bytes) override {
+        return ReadUpTo(handle_, limit, bytes);
     }
     bool writeAt(std::uint64_t offset, std::string_view bytes) override {
         return MoveTo(handle_, offset) && WriteAll(handle_, bytes);
     }
-    bool extendTo(std::uint64_t length) override {
-        const std::optional<std::uint64_t> size = this->size();
-        return size && (*size >= length || writeAt(*size, std::string(length - *size, '\n')));
-    }
-    bool shortenTo(std::uint64_t length) override {
-        const std::optional<std::uint64_t> size = this->size();
-        return size && (*size <= length || SetLength(handle_, length));
-    }
-    bool flush() override { return FlushFileBuffers(handle_); }
-
-  private:
-    std::optional<std::uint64_t> size() const {
+    std::optional<std::uint64_t> size() override {
         LARGE_INTEGER size{};
         if (!GetFileSizeEx(handle_, &size))
             return std::nullopt;
         return static_cast<std::uint64_t>(size.QuadPart);
     }
+    bool cutTo(std::uint64_t length) override { return SetLength(handle_, length); }
+    bool flush() override { return FlushFileBuffers(handle_); }
 
+  private:
     HANDLE handle_;
 };
 
