@@ -1,10 +1,11 @@
 // The receive view's text model driven by the input: appends of any bytes, width and glyph
 // changes with any part on screen, re-wrap slices, clearing, selections, hit tests, word picks
 // and caret moves. The text is kept in memory, or its full blocks go to a block file read back
-// through a cache of one to four blocks, or to a file that refuses writes part-way, leaving the
-// rest in memory; now and then the file's bytes are still on their way from the disk. After each
-// step the model must hold exactly the bytes appended, and its rows must lie in the text in
-// order, keep within the width and break only where the wrap rules allow.
+// through a cache of one to four blocks, or to a file that refuses writes part-way for want of
+// room, leaving the rest in memory until it has room again, or fails; now and then the file's
+// bytes are still on their way from the disk. After each step the model must hold exactly the
+// bytes appended, and its rows must lie in the text in order, keep within the width and break
+// only where the wrap rules allow.
 
 #include <algorithm>
 #include <chrono>
@@ -40,26 +41,36 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// A block file in memory that takes a number of writes, then stores part of each of the next
-// ones and refuses them, as a disk that fills up, and then takes writes again, as a disk that
-// some other program has made room on. Reads that may not wait find their bytes still on the
-// way from the disk now and then.
+// A block file in memory that takes a number of writes and then has no room, as a disk that
+// fills up: it stores part of each write and refuses it. The input gives it room again now and
+// then, as another program freeing space would, takes that away again, or breaks it, as a disk
+// that fails: it fails the next write and must not be written again until it is cleared. Reads
+// that may not wait find their bytes still on the way from the disk now and then.
 class FillingBlockFile final : public BlockFile {
   public:
-    FillingBlockFile(std::uint64_t accepted, std::uint64_t refused, unsigned laterEvery)
-        : accepted_(accepted), refused_(refused), laterEvery_(laterEvery) {}
+    enum class Disk { Roomy, Full, Broken };
 
-    bool write(std::uint64_t offset, const char* data, std::size_t count) override {
-        const bool refuse = accepted_ == 0 && refused_ > 0;
-        const std::size_t stored = refuse ? count / 3 : count;
+    FillingBlockFile(std::uint64_t accepted, unsigned laterEvery)
+        : accepted_(accepted), laterEvery_(laterEvery) {}
+
+    Write write(std::uint64_t offset, const char* data, std::size_t count) override {
+        FUZZ_CHECK(!failed_);
+        if (disk_ == Disk::Roomy && accepted_ == 0)
+            disk_ = Disk::Full;
+        const std::size_t stored = disk_ == Disk::Roomy ? count : count / 3;
         bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
         std::memcpy(bytes_.data() + offset, data, stored);
-        if (refuse) {
-            --refused_;
-            return false;
+        switch (disk_) {
+        case Disk::Roomy:
+            accepted_ -= accepted_ != kForever;
+            return Write::Done;
+        case Disk::Full:
+            return Write::NoRoom;
+        case Disk::Broken:
+            failed_ = true;
+            return Write::Failed;
         }
-        accepted_ -= accepted_ > 0;
-        return true;
+        return Write::Failed;
     }
     bool read(std::uint64_t offset, char* data, std::size_t count) override {
         FUZZ_CHECK(offset + count <= bytes_.size()); // only blocks written whole are read
@@ -71,11 +82,23 @@ class FillingBlockFile final : public BlockFile {
             return Fetch::Later;
         return read(offset, data, count) ? Fetch::Done : Fetch::Failed;
     }
-    void clear() override { bytes_.clear(); }
+    void clear() override {
+        bytes_.clear();
+        failed_ = false;
+    }
+
+    void setDisk(Disk disk) {
+        disk_ = disk;
+        accepted_ = kForever;
+    }
+    // Every write from now on is taken.
+    bool takesAll() const { return disk_ == Disk::Roomy && accepted_ == kForever && !failed_; }
 
   private:
+    static constexpr std::uint64_t kForever = ~std::uint64_t{0};
+    Disk disk_ = Disk::Roomy;
     std::uint64_t accepted_;
-    std::uint64_t refused_;
+    bool failed_ = false;
     unsigned laterEvery_;
     std::uint64_t readsWithoutWaiting_ = 0;
     std::string bytes_;
@@ -92,10 +115,12 @@ Kind KindOf(char c) {
 }
 
 struct Harness {
-    Harness(unsigned blockShift, std::unique_ptr<BlockFile> file, unsigned cacheBlocks,
+    Harness(unsigned blockShift, std::unique_ptr<FillingBlockFile> file, unsigned cacheBlocks,
             bool fileTakesAll)
-        : model(blockShift, std::move(file), cacheBlocks), fileTakesAll(fileTakesAll) {}
+        : file(file.get()), model(blockShift, std::move(file), cacheBlocks),
+          fileTakesAll(fileTakesAll) {}
 
+    FillingBlockFile* file;
     TextViewModel model;
     bool fileTakesAll; // every full block must be in the file
     std::string text;  // everything appended since the last clear
@@ -103,6 +128,25 @@ struct Harness {
     std::int64_t width = 0;
 
     std::uint64_t size() const { return text.size(); }
+    std::uint64_t fullBlocks() const { return size() >> model.bytes().blockShift(); }
+    std::uint64_t heldBlocks() const { return fullBlocks() - model.bytes().blocksInFile(); }
+
+    // While the file takes every write, each new full block first takes a bounded number of the
+    // blocks held in memory to the file, and goes there itself once none is left.
+    void append(const std::string& chunk) {
+        const bool fileTakesAllNow = file && file->takesAll();
+        const std::uint64_t blocksBefore = fullBlocks();
+        std::uint64_t held = heldBlocks();
+        model.append(chunk);
+        text += chunk;
+        if (!fileTakesAllNow)
+            return;
+        for (std::uint64_t block = blocksBefore; block < fullBlocks(); ++block)
+            held = held <= TextStore::kHeldBlocksMovedPerBlock
+                       ? 0
+                       : held - TextStore::kHeldBlocksMovedPerBlock + 1;
+        FUZZ_CHECK(heldBlocks() == held);
+    }
 
     void checkRow(std::uint64_t r, bool samplePositions) const {
         const RowSpan span = model.row(r);
@@ -367,12 +411,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const int store = input.ConsumeIntegralInRange(0, 2);
     const auto cacheBlocks = input.ConsumeIntegralInRange(1u, 4u);
     const auto laterEvery = input.ConsumeIntegralInRange(2u, 5u);
-    std::unique_ptr<BlockFile> file;
-    if (store == 1)
-        file = std::make_unique<FillingBlockFile>(~std::uint64_t{0}, 0, laterEvery);
-    else if (store == 2)
+    std::unique_ptr<FillingBlockFile> file;
+    if (store > 0)
         file = std::make_unique<FillingBlockFile>(
-            input.ConsumeIntegralInRange(0, 40), input.ConsumeIntegralInRange(1, 1000), laterEvery);
+            store == 1 ? ~std::uint64_t{0} : input.ConsumeIntegralInRange(0, 40), laterEvery);
     Harness h(blockShift, std::move(file), cacheBlocks, store == 1);
     h.glyphs = GlyphsFromInput(input);
     h.width = WidthFromInput(input);
@@ -381,12 +423,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     bool bigAppendDone = false;
 
     for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {
-        switch (input.ConsumeIntegralInRange(0, 11)) {
+        switch (input.ConsumeIntegralInRange(0, 12)) {
         case 0:
         case 1: {
             const std::string chunk = input.ConsumeRandomLengthString(96);
-            h.model.append(chunk);
-            h.text += chunk;
+            h.append(chunk);
             FUZZ_CHECK(h.model.selection().empty() && h.model.selection().caret == h.size());
             break;
         }
@@ -402,8 +443,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             while (chunk.size() < bytes)
                 chunk += pattern;
             chunk.resize(std::min<std::uint64_t>(bytes, kMaxTextBytes - h.size()));
-            h.model.append(chunk);
-            h.text += chunk;
+            h.append(chunk);
             break;
         }
         case 3:
@@ -445,6 +485,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             h.checkCaret(PositionFromInput(input, h.size()),
                          input.ConsumeIntegralInRange<std::int64_t>(-50, 5000),
                          input.ConsumeIntegralInRange<std::uint64_t>(0, 100));
+            break;
+        case 12:
+            if (h.file && !h.fileTakesAll)
+                h.file->setDisk(
+                    static_cast<FillingBlockFile::Disk>(input.ConsumeIntegralInRange(0, 2)));
             break;
         default:
             h.checkText(PositionFromInput(input, h.size()), PositionFromInput(input, h.size()));

@@ -37,9 +37,14 @@ bool BeginReplacement(const std::string& target, Replacement& replacement);
 
 // Writes the bytes, flushes them to the disk and renames the temporary file over the target.
 // When that fails (no room for a second copy, say), the temporary file is removed and the
-// bytes are written into the target in place: room for them is taken first, and should the
-// write still fail the old bytes are put back, so the target keeps either its old content or
-// the new one.
+// bytes are written into the target in place, in the order of InPlaceWrite.h. What that
+// promises: after any failure the code sees, and after a kill between any two of its system
+// calls, the target reads to the settings reader as its old settings or its new ones, and
+// holds no zero byte that neither text has, also when another program shortens it meanwhile.
+// Out of reach: a power loss; a kill inside one write call, or right after a write of a text
+// that the system carried out only in part before failing (the putting back follows at once;
+// with the room taken first, that needs a failing disk or one that stores what is overwritten
+// anew); and a putting back that fails too.
 void FinishReplacement(Replacement& replacement, std::string_view bytes);
 
 // Opens or creates a regular file for appending, locked against other writers; kNoFile when

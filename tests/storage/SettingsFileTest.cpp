@@ -1,10 +1,14 @@
 #include "storage/SettingsFile.h"
 
+#include "storage/InPlaceWrite.h"
+#include "storage/SettingsSyntax.h"
 #include "storage/TempFileName.h"
 #include "support/ScratchDirectory.h"
 
 #include <csignal>
 #include <functional>
+#include <optional>
+#include <set>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -405,6 +409,81 @@ TEST_F(SettingsFileTest, EachKindOfFileIsReadAndReplacedAsItAllows) {
             after.push_back(fs::path(c.holdsNew).filename());
         EXPECT_EQ(ListDirectory(here / "other"), after) << "nothing but the target written there";
         fs::current_path(previous);
+    }
+}
+
+// Setting.ini written over in place, as where no new file can be made beside it. Between the
+// steps, where a kill would leave it, it reads as the old settings or the new ones; steps may
+// fail, another program may cut the file to five bytes before a step, and the end is the old
+// text or the new one, read as such, with no zero byte at any point.
+struct InPlaceWatch {
+    std::string file, old;
+    std::optional<InPlaceStep> shortenedAt;
+    std::set<InPlaceStep> failing, failed;
+    bool shortened = false;
+    int looks = 0;
+};
+InPlaceWatch* watch = nullptr;
+
+bool ReadsAs(const std::string& bytes, const std::string& text) {
+    return ParseSettings(bytes).Entries == ParseSettings(text).Entries;
+}
+
+bool LookBetweenSteps(InPlaceStep step) {
+    const std::string bytes = ReadBytes(watch->file);
+    ++watch->looks;
+    EXPECT_EQ(bytes.find('\0'), std::string::npos) << static_cast<int>(step);
+    EXPECT_TRUE(watch->shortened || ReadsAs(bytes, watch->old) || ReadsAs(bytes, kSavedFile))
+        << static_cast<int>(step) << ": " << bytes;
+    if (watch->shortenedAt == step)
+        watch->shortened = truncate(watch->file.c_str(), 5) == 0;
+    if (!watch->failing.contains(step))
+        return true;
+    watch->failed.insert(step);
+    return false;
+}
+
+TEST_F(SettingsFileTest, InPlaceWriteLeavesTheOldSettingsOrTheNewOnes) {
+    using enum InPlaceStep;
+    const std::pair<std::optional<InPlaceStep>, std::set<InPlaceStep>> cases[] = {
+        {{}, {}},
+        {{}, {ReadOld}},
+        {{}, {TakeRoom}},
+        {{}, {WriteNew}},
+        {{}, {CutNew}},
+        {{}, {Flush}},
+        {{}, {TakeRoom, PutOldBack}},
+        {{}, {WriteNew, CutOld}},
+        {TakeRoom, {TakeRoom}},
+        {TakeRoom, {WriteNew}},
+        {WriteNew, {}},
+        {WriteNew, {WriteNew}}};
+    const std::string file = dir / "Setting.ini";
+    TakeTempNames(file);
+    const std::string shorter = "Port = OLD\r\n";
+    for (const std::string& old : {shorter, shorter + "; " + std::string(400, 'x') + "\r\n"}) {
+        for (std::size_t c = 0; c < std::size(cases); ++c) {
+            SCOPED_TRACE(testing::Message() << old.size() << " bytes, case " << c);
+            WriteBytes(file, old);
+            InPlaceWatch seen{file, old, cases[c].first, cases[c].second, {}, false, 0};
+            watch = &seen;
+            inPlaceStepHook = LookBetweenSteps;
+            ASSERT_TRUE(CreateSettings(file));
+            Save(kValues);
+            CloseSettings();
+            inPlaceStepHook = nullptr;
+
+            const std::string bytes = ReadBytes(file);
+            EXPECT_GT(seen.looks, 0) << "written in place";
+            EXPECT_EQ(bytes.find('\0'), std::string::npos);
+            const bool keptOld = seen.failed.contains(ReadOld) || seen.failed.contains(TakeRoom) ||
+                                 seen.failed.contains(WriteNew);
+            EXPECT_TRUE(ReadsAs(bytes, keptOld ? old : kSavedFile)) << bytes;
+            if (!seen.failed.contains(PutOldBack) && !seen.failed.contains(CutOld) &&
+                !seen.failed.contains(CutNew)) {
+                EXPECT_EQ(bytes, keptOld ? old : kSavedFile);
+            }
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "storage/InPlaceWrite.h"
+#include "storage/SettingsSyntax.h"
 #include "storage/TempFileName.h"
 #include "support/ScratchDirectory.h"
 
@@ -80,6 +82,19 @@ TEST_F(FileSystemTest, ReplacementSkipsTemporaryNamesAlreadyTaken) {
     EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }
 
+// Between the steps of writing in place, where a kill would leave it, the target reads as its
+// old text or its new one; WriteNew failing leaves the old one.
+std::string watchedTarget, oldText, newText;
+int steps = 0;
+bool LookBetweenSteps(InPlaceStep step) {
+    const auto entries = ParseSettings(ReadBytes(watchedTarget)).Entries;
+    ++steps;
+    EXPECT_TRUE(entries == ParseSettings(oldText).Entries ||
+                entries == ParseSettings(newText).Entries)
+        << static_cast<int>(step);
+    return step != InPlaceStep::WriteNew || newText != "fails";
+}
+
 // With every name a new file could take already taken, as in a folder the user may not write,
 // the target is written over in place; a read-only one stays as it is.
 TEST_F(FileSystemTest, ReplacementWithoutANewFileWritesTheTargetInPlace) {
@@ -87,13 +102,19 @@ TEST_F(FileSystemTest, ReplacementWithoutANewFileWritesTheTargetInPlace) {
     for (int attempt = 0; attempt < kTempFileNameAttempts; ++attempt)
         WriteBytes(TempFileName(target, GetCurrentProcessId(), attempt), "");
     WriteBytes(target, "old\r\n");
-    for (const std::string bytes : {"a longer new text\r\n", "short"}) {
+    watchedTarget = target;
+    inPlaceStepHook = LookBetweenSteps;
+    for (const std::string bytes : {"a longer new text\r\n", "short", "fails"}) {
+        oldText = ReadBytes(target);
+        newText = bytes;
         Replacement replacement;
         ASSERT_TRUE(BeginReplacement(target, replacement));
         EXPECT_TRUE(replacement.TempName.empty());
         FinishReplacement(replacement, bytes);
-        EXPECT_EQ(ReadBytes(target), bytes);
+        EXPECT_EQ(ReadBytes(target), bytes == "fails" ? "short" : bytes);
     }
+    inPlaceStepHook = nullptr;
+    EXPECT_EQ(steps, 13);
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     Replacement frozen;
     EXPECT_FALSE(BeginReplacement(target, frozen));

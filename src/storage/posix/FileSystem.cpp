@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "storage/InPlaceWrite.h"
 #include "storage/TempFileName.h"
 
 namespace {
@@ -96,51 +97,66 @@ std::optional<std::string> FinalTarget(std::string path) {
     return std::nullopt;
 }
 
-bool ReadAll(int fd, std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got =
-            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+// Reads from the file's start to its end, up to limit bytes.
+bool ReadUpTo(int fd, std::size_t limit, std::string& bytes) {
+    bytes.clear();
+    char buffer[4096];
+    while (bytes.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t got = pread(fd, buffer, wanted, static_cast<off_t>(bytes.size()));
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0) {
+        if (got < 0) {
             return false;
         }
-        done += static_cast<std::size_t>(got);
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return true;
 }
 
-bool WriteFromStart(int fd, std::string_view bytes) {
-    return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes);
-}
+class InPlaceFd final : public InPlaceFile {
+  public:
+    explicit InPlaceFd(int fd) : fd_(fd) {}
 
-// The file's own blocks take the bytes. Room beyond its old length is taken before anything is
-// overwritten; a file system that cannot take room ahead is simply written.
-bool WriteOver(int fd, off_t oldLength, std::string_view bytes) {
-    const auto length = static_cast<off_t>(bytes.size());
-    if (length > oldLength) {
-        const int reserved = posix_fallocate(fd, 0, length);
-        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
-            return false;
+    bool readUpTo(std::size_t limit, std::string& bytes) override {
+        return ReadUpTo(fd_, limit, bytes);
+    }
+    bool writeAt(std::uint64_t offset, std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t written =
+                pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            offset += static_cast<std::uint64_t>(written);
         }
+        return true;
     }
-    // Only the part that the new bytes cover can be lost; it is kept to be put back.
-    std::string old(static_cast<std::size_t>(std::min(oldLength, length)), '\0');
-    if (!ReadAll(fd, old)) {
-        ftruncate(fd, oldLength);
-        return false;
+    std::optional<std::uint64_t> size() override {
+        struct stat info {};
+        if (fstat(fd_, &info) != 0) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint64_t>(info.st_size);
     }
-    if (!WriteFromStart(fd, bytes)) {
-        WriteFromStart(fd, old);
-        ftruncate(fd, oldLength);
-        return false;
+    bool cutTo(std::uint64_t length) override {
+        return ftruncate(fd_, static_cast<off_t>(length)) == 0;
     }
-    return ftruncate(fd, length) == 0 && fsync(fd) == 0;
-}
+    bool flush() override { return fsync(fd_) == 0; }
 
-void WriteInPlace(const std::string& target, std::string_view bytes) {
+  private:
+    int fd_;
+};
+
+void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     if (ExistsAsOtherThanAFile(target)) {
         return;
     }
@@ -150,7 +166,8 @@ void WriteInPlace(const std::string& target, std::string_view bytes) {
     }
     struct stat info {};
     if (fstat(fd, &info) == 0 && MayReplace(target, info)) {
-        WriteOver(fd, info.st_size, bytes);
+        InPlaceFd file(fd);
+        WriteInPlace(file, bytes);
     }
     close(fd);
 }
@@ -171,21 +188,9 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
         return FileAccess::None;
     }
     std::string content;
-    char buffer[4096];
-    while (content.size() < kMaxReadBytes) {
-        const std::size_t wanted = std::min(sizeof buffer, kMaxReadBytes - content.size());
-        const ssize_t got = read(fd, buffer, wanted);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            close(fd);
-            return FileAccess::None;
-        }
-        if (got == 0) {
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
+    if (!ReadUpTo(fd, kMaxReadBytes, content)) {
+        close(fd);
+        return FileAccess::None;
     }
     close(fd);
     bytes = std::move(content);
@@ -240,7 +245,7 @@ void FinishReplacement(Replacement& replacement, std::string_view bytes) {
         }
         unlink(replacement.TempName.c_str());
     }
-    WriteInPlace(replacement.Target, bytes);
+    WriteTargetInPlace(replacement.Target, bytes);
     replacement = {};
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <windows.h>
 
+#include "storage/InPlaceWrite.h"
 #include "storage/TempFileName.h"
 
 namespace {
@@ -42,48 +43,46 @@ bool SetLength(HANDLE handle, std::uint64_t length) {
     return MoveTo(handle, length) && SetEndOfFile(handle);
 }
 
-bool ReadFromStart(HANDLE handle, std::string& bytes) {
+// Reads from the file's start to its end, up to limit bytes.
+bool ReadUpTo(HANDLE handle, std::size_t limit, std::string& bytes) {
+    bytes.clear();
     if (!MoveTo(handle, 0))
         return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const auto wanted =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    char buffer[4096];
+    while (bytes.size() < limit) {
+        const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
         DWORD got = 0;
-        if (!ReadFile(handle, bytes.data() + done, wanted, &got, nullptr) || got == 0)
+        if (!ReadFile(handle, buffer, wanted, &got, nullptr))
             return false;
-        done += got;
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
     }
     return true;
 }
 
-bool WriteFromStart(HANDLE handle, std::string_view bytes) {
-    return MoveTo(handle, 0) && WriteAll(handle, bytes);
-}
+class InPlaceHandle final : public InPlaceFile {
+  public:
+    explicit InPlaceHandle(HANDLE handle) : handle_(handle) {}
 
-// The file's own clusters take the bytes. Room beyond its old length is taken before anything
-// is overwritten, and the part the new bytes cover is kept to be put back on a failure.
-bool WriteOver(HANDLE handle, std::string_view bytes) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle, &size))
-        return false;
-    const auto oldLength = static_cast<std::uint64_t>(size.QuadPart);
-    if (bytes.size() > oldLength && !SetLength(handle, bytes.size())) {
-        SetLength(handle, oldLength);
-        return false;
+    bool readUpTo(std::size_t limit, std::string& bytes) override {
+        return ReadUpTo(handle_, limit, bytes);
     }
-    std::string old(static_cast<std::size_t>(std::min<std::uint64_t>(oldLength, bytes.size())),
-                    '\0');
-    if (!ReadFromStart(handle, old)) {
-        SetLength(handle, oldLength);
-        return false;
+    bool writeAt(std::uint64_t offset, std::string_view bytes) override {
+        return MoveTo(handle_, offset) && WriteAll(handle_, bytes);
     }
-    if (!WriteFromStart(handle, bytes)) {
-        WriteFromStart(handle, old);
-        SetLength(handle, oldLength);
-        return false;
+    std::optional<std::uint64_t> size() override {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(handle_, &size))
+            return std::nullopt;
+        return static_cast<std::uint64_t>(size.QuadPart);
     }
-    return SetLength(handle, bytes.size()) && FlushFileBuffers(handle);
-}
+    bool cutTo(std::uint64_t length) override { return SetLength(handle_, length); }
+    bool flush() override { return FlushFileBuffers(handle_); }
+
+  private:
+    HANDLE handle_;
+};
 
 // A file with the read-only attribute is the user's frozen file, and anything but a file on a
 // disk is never written.
@@ -93,15 +92,17 @@ bool MayWriteInPlace(const std::string& target) {
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
-void WriteInPlace(const std::string& target, std::string_view bytes) {
+void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     if (!MayWriteInPlace(target))
         return;
     const HANDLE handle = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return;
-    if (GetFileType(handle) == FILE_TYPE_DISK)
-        WriteOver(handle, bytes);
+    if (GetFileType(handle) == FILE_TYPE_DISK) {
+        InPlaceHandle file(handle);
+        WriteInPlace(file, bytes);
+    }
     CloseHandle(handle);
 }
 
@@ -117,18 +118,9 @@ FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
     if (handle == INVALID_HANDLE_VALUE)
         return FileAccess::None;
     std::string content;
-    char buffer[4096];
-    while (content.size() < kMaxReadBytes) {
-        const auto wanted =
-            static_cast<DWORD>(std::min(sizeof buffer, kMaxReadBytes - content.size()));
-        DWORD got = 0;
-        if (!ReadFile(handle, buffer, wanted, &got, nullptr)) {
-            CloseHandle(handle);
-            return FileAccess::None;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, got);
+    if (!ReadUpTo(handle, kMaxReadBytes, content)) {
+        CloseHandle(handle);
+        return FileAccess::None;
     }
     CloseHandle(handle);
     bytes = std::move(content);
@@ -170,7 +162,7 @@ void FinishReplacement(Replacement& replacement, std::string_view bytes) {
         }
         DeleteFileA(replacement.TempName.c_str());
     }
-    WriteInPlace(replacement.Target, bytes);
+    WriteTargetInPlace(replacement.Target, bytes);
     replacement = {};
 }
 

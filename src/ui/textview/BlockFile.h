@@ -1,6 +1,6 @@
 #pragma once
 // Where a text store puts its full blocks of text so that they need no memory. Failures are
-// reported as false and never raised; the store then keeps its text in memory.
+// reported and never raised; the store then keeps its text in memory.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,8 +9,11 @@ class BlockFile {
   public:
     virtual ~BlockFile() = default;
 
-    // Writes all count bytes at offset; false when any of them could not be written.
-    virtual bool write(std::uint64_t offset, const char* data, std::size_t count) = 0;
+    // NoRoom: the disk has no room to spare now but may have later; Failed: the file cannot
+    // take writes (it cannot be made, or the disk fails) until it is cleared.
+    enum class Write { Done, NoRoom, Failed };
+    // Writes all count bytes at offset; a write not Done may have stored part of them.
+    virtual Write write(std::uint64_t offset, const char* data, std::size_t count) = 0;
     // Reads all count bytes at offset; false when they could not all be read.
     virtual bool read(std::uint64_t offset, char* data, std::size_t count) = 0;
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "ui/textview/LeastRecentlyUsed.h"
 
@@ -10,11 +13,18 @@ namespace {
 std::unique_ptr<char[]> NewBlock(std::uint64_t size) {
     return std::make_unique_for_overwrite<char[]>(size);
 }
+
+// Blocks lie among the row index's in the heap, so glibc keeps freed ones resident until asked.
+void GiveFreedBlocksBack() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 } // namespace
 
 TextStore::TextStore(unsigned blockShift, std::unique_ptr<BlockFile> file, unsigned cacheBlocks)
     : shift_(blockShift), mask_((std::uint64_t{1} << blockShift) - 1), file_(std::move(file)),
-      keepInMemory_(!file_), memory_(blockShift), cache_(std::max(1u, cacheBlocks)) {}
+      cache_(std::max(1u, cacheBlocks)) {}
 
 void TextStore::append(const char* data, std::uint64_t count) {
     while (count > 0) {
@@ -31,30 +41,60 @@ void TextStore::append(const char* data, std::uint64_t count) {
     }
 }
 
-// The block just filled goes to the file and, being the newest text, into the cache in place of
-// the one used longest ago, whose buffer takes the next block; or it stays in memory.
+// The block just filled goes to the file, after any held ones, and, being the newest text, into
+// the cache in place of the one used longest ago, whose buffer takes the next block; or it is
+// held in memory.
 void TextStore::finishBlock() {
     const std::uint64_t block = fullBlocks() - 1;
     lastBlock_ = kNoBlock;
-    if (!keepInMemory_ && file_->write(block << shift_, open_.get(), blockSize())) {
-        blocksInFile_ = block + 1;
+    if (moveHeldBlocks() && writeToFile(block, open_.get())) {
         CachedBlock& slot = LeastRecentlyUsed(cache_);
         slot.block = block;
         slot.lastUse = ++useCount_;
         std::swap(slot.bytes, open_);
         return;
     }
-    keepInMemory_ = true;
-    memory_.append(open_.get(), blockSize());
+    held_.push_back(std::move(open_));
+}
+
+bool TextStore::moveHeldBlocks() {
+    unsigned moved = 0;
+    while (!held_.empty() && moved < kHeldBlocksMovedPerBlock &&
+           writeToFile(blocksInFile_, held_.front().get())) {
+        held_.pop_front();
+        ++moved;
+    }
+    if (moved > 0)
+        GiveFreedBlocksBack();
+    return held_.empty();
+}
+
+bool TextStore::writeToFile(std::uint64_t block, const char* bytes) {
+    if (!file_ || fileFailed_)
+        return false;
+    switch (file_->write(block << shift_, bytes, blockSize())) {
+    case BlockFile::Write::Done:
+        blocksInFile_ = block + 1;
+        return true;
+    case BlockFile::Write::NoRoom:
+        return false;
+    case BlockFile::Write::Failed:
+        fileFailed_ = true;
+        return false;
+    }
+    return false;
 }
 
 void TextStore::clear() {
     size_ = 0;
     if (file_)
         file_->clear();
-    keepInMemory_ = !file_;
+    fileFailed_ = false;
     blocksInFile_ = 0;
-    memory_.clear();
+    if (!held_.empty()) {
+        held_.clear();
+        GiveFreedBlocksBack();
+    }
     for (CachedBlock& slot : cache_)
         slot.block = kNoBlock;
     streamBlock_ = kNoBlock;
@@ -65,7 +105,7 @@ const char* TextStore::inMemory(std::uint64_t block) const {
     if (block == fullBlocks())
         return open_.get();
     if (block >= blocksInFile_)
-        return memory_.spanAt((block - blocksInFile_) << shift_).data();
+        return held_[block - blocksInFile_].get();
     return nullptr;
 }
 

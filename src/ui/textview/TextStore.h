@@ -1,22 +1,28 @@
 #pragma once
 // The view's text as its bytes, in fixed-size blocks. The block being filled is in memory; each
 // full block goes to the block file, if there is one, and is read back through a small cache of
-// blocks when wanted. Once the file fails a write, that block and all later ones stay in memory,
-// until the store is cleared. Appending costs the same at any size.
+// blocks when wanted. The file always holds a beginning of the text: a block it has no room for
+// stays in memory with all later ones, and once it has room again those held blocks go to it
+// first, oldest first, a bounded number with each new block, and are freed. Once the file fails
+// otherwise, all later blocks stay in memory until the store is cleared. Appending costs the same
+// at any size.
 //
 // The reads are logically const: views of the text read through the cache, which they change.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "ui/textview/BlockFile.h"
-#include "ui/textview/ChunkedArray.h"
 
 class TextStore {
   public:
     static constexpr unsigned kDefaultCacheBlocks = 16;
+    // Held blocks moved to the file with each new full block at most, so that an append after
+    // a long stretch without room does not stall on writing them all.
+    static constexpr unsigned kHeldBlocksMovedPerBlock = 64;
 
     // Blocks hold 2^blockShift bytes; without a file every block stays in memory.
     explicit TextStore(unsigned blockShift, std::unique_ptr<BlockFile> file = nullptr,
@@ -57,6 +63,12 @@ class TextStore {
     std::uint64_t blockSize() const { return mask_ + 1; }
     std::uint64_t fullBlocks() const { return size_ >> shift_; }
     void finishBlock();
+    // Moves held blocks to the file, oldest first, as far as it takes them and up to the limit;
+    // true when none is left.
+    bool moveHeldBlocks();
+    // Writes a block to the file; false, with the file given up on a failure other than no room,
+    // when it did not go.
+    bool writeToFile(std::uint64_t block, const char* bytes);
     // The bytes of a block that is in memory; null for one in the file.
     const char* inMemory(std::uint64_t block) const;
     const char* cached(std::uint64_t block) const;
@@ -68,10 +80,10 @@ class TextStore {
     std::uint64_t mask_;
     std::uint64_t size_ = 0;
     std::unique_ptr<BlockFile> file_;
-    bool keepInMemory_; // no file, or it failed a write
+    bool fileFailed_ = false; // a write failed otherwise than for room
     std::uint64_t blocksInFile_ = 0;
-    ChunkedArray<char> memory_;    // the full blocks after the file's ones
-    std::unique_ptr<char[]> open_; // the block being filled
+    std::deque<std::unique_ptr<char[]>> held_; // the full blocks after the file's ones
+    std::unique_ptr<char[]> open_;             // the block being filled
     mutable std::vector<CachedBlock> cache_;
     mutable std::unique_ptr<char[]> stream_;
     mutable std::uint64_t streamBlock_ = kNoBlock;

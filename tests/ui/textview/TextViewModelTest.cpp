@@ -110,6 +110,24 @@ TEST_P(TextViewStores, AppendAfterClear) {
     EXPECT_EQ(model.bytes().blocksInFile(), GetParam() == Store::File ? 4u : 0u);
 }
 
+// Blocks held while the file has no room go to it once it has room again, oldest first and a
+// bounded number with each new block; after any other failure they stay in memory.
+TEST(TextViewModel, HeldBlocksGoToTheFileOnceItHasRoomAgain) {
+    constexpr std::uint64_t kHeld = TextStore::kHeldBlocksMovedPerBlock + 10;
+    for (const auto refusal : {BlockFile::Write::NoRoom, BlockFile::Write::Failed}) {
+        const bool resumes = refusal == BlockFile::Write::NoRoom;
+        TextViewModel model(kTinyBlocks, std::make_unique<MemoryBlockFile>(3, kHeld, refusal), 2);
+        const std::string text = Digits(16 * (5 + kHeld));
+        model.append(text.substr(0, 16 * (3 + kHeld)));
+        EXPECT_EQ(model.bytes().blocksInFile(), 3u);
+        model.append(text.substr(16 * (3 + kHeld), 16));
+        EXPECT_EQ(model.bytes().blocksInFile(), resumes ? 3 + kHeld - 10 : 3u);
+        model.append(text.substr(16 * (4 + kHeld)));
+        EXPECT_EQ(model.bytes().blocksInFile(), resumes ? 5 + kHeld : 3u);
+        EXPECT_EQ(model.text(0, model.size()), text);
+    }
+}
+
 TEST(TextViewModel, GlyphChangeRewraps) {
     TextViewModel model;
     SetColumns(model, 8);

@@ -15,21 +15,27 @@
 #include <filesystem>
 #endif
 
-// A block file kept in memory, as a disk holds it. It takes `accepted` writes; the next one stores
-// only half its bytes and fails, as on a disk that fills up, and so do all after it. Every other
-// read that may not wait finds its bytes still on the way.
+// A block file kept in memory, as a disk holds it. It takes `accepted` writes; the next `refused`
+// ones store only half their bytes and give `refusal`, as on a disk that fills up, and then it
+// takes writes again. Every other read that may not wait finds its bytes still on the way.
 class MemoryBlockFile final : public BlockFile {
   public:
-    explicit MemoryBlockFile(std::uint64_t accepted = ~std::uint64_t{0}) : accepted_(accepted) {}
+    explicit MemoryBlockFile(std::uint64_t accepted = ~std::uint64_t{0},
+                             std::uint64_t refused = ~std::uint64_t{0},
+                             Write refusal = Write::NoRoom)
+        : accepted_(accepted), refused_(refused), refusal_(refusal) {}
 
-    bool write(std::uint64_t offset, const char* data, std::size_t count) override {
-        const std::size_t stored = accepted_ > 0 ? count : count / 2;
+    Write write(std::uint64_t offset, const char* data, std::size_t count) override {
+        const bool refuse = accepted_ == 0 && refused_ > 0;
+        const std::size_t stored = refuse ? count / 2 : count;
         bytes_.resize(std::max<std::uint64_t>(bytes_.size(), offset + stored));
         std::memcpy(bytes_.data() + offset, data, stored);
-        if (accepted_ == 0)
-            return false;
-        --accepted_;
-        return true;
+        if (refuse) {
+            --refused_;
+            return refusal_;
+        }
+        accepted_ -= accepted_ > 0;
+        return Write::Done;
     }
     bool read(std::uint64_t offset, char* data, std::size_t count) override {
         if (offset + count > bytes_.size())
@@ -48,6 +54,8 @@ class MemoryBlockFile final : public BlockFile {
 
   private:
     std::uint64_t accepted_;
+    std::uint64_t refused_;
+    Write refusal_;
     std::uint64_t readsWithoutWaiting_ = 0;
     std::string bytes_;
 };

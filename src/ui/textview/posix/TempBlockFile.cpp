@@ -36,6 +36,11 @@ bool LeavesReserve(const struct statvfs& disk, std::size_t count) {
     return std::uint64_t{disk.f_bavail} * disk.f_frsize >= kReserve + count;
 }
 
+// A disk that is full now may have room later; any other failure is kept.
+BlockFile::Write WriteFailure() {
+    return errno == ENOSPC || errno == EDQUOT ? BlockFile::Write::NoRoom : BlockFile::Write::Failed;
+}
+
 } // namespace
 
 TempBlockFile::TempBlockFile(std::string directory) : directory_(std::move(directory)) {}
@@ -45,16 +50,18 @@ TempBlockFile::~TempBlockFile() {
         close(fd_);
 }
 
-bool TempBlockFile::write(std::uint64_t offset, const char* data, std::size_t count) {
+BlockFile::Write TempBlockFile::write(std::uint64_t offset, const char* data, std::size_t count) {
     struct statvfs disk {};
-    if (fd_ < 0) {
-        if (statvfs(directory_.c_str(), &disk) != 0 || !LeavesReserve(disk, count))
-            return false;
+    if (fd_ < 0 ? statvfs(directory_.c_str(), &disk) != 0 : fstatvfs(fd_, &disk) != 0)
+        return Write::Failed;
+    if (!LeavesReserve(disk, count))
+        return Write::NoRoom;
+    if (fd_ < 0)
         fd_ = open(directory_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    } else if (fstatvfs(fd_, &disk) != 0 || !LeavesReserve(disk, count)) {
-        return false;
-    }
-    return fd_ >= 0 && TransferAll(pwrite, fd_, offset, data, count);
+    if (fd_ < 0)
+        return WriteFailure();
+    errno = 0;
+    return TransferAll(pwrite, fd_, offset, data, count) ? Write::Done : WriteFailure();
 }
 
 bool TempBlockFile::read(std::uint64_t offset, char* data, std::size_t count) {

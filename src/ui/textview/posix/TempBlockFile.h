@@ -1,8 +1,9 @@
 #pragma once
 // A block file that is an unnamed temporary file (O_TMPFILE) in a directory: it has no name, so
 // nothing is left behind once the process ends, however it ends. The file is made at the first
-// write; where that directory cannot hold one, or its disk would be left with less than a
-// reserve of 512 MiB free, writes fail and the store keeps its text in memory.
+// write. While its disk would be left with less than a reserve of 512 MiB free, or is full,
+// writes find no room, which may come back; where the directory cannot hold such a file, or the
+// disk fails, they fail.
 
 #include <string>
 
@@ -15,7 +16,7 @@ class TempBlockFile final : public BlockFile {
     TempBlockFile(const TempBlockFile&) = delete;
     TempBlockFile& operator=(const TempBlockFile&) = delete;
 
-    bool write(std::uint64_t offset, const char* data, std::size_t count) override;
+    Write write(std::uint64_t offset, const char* data, std::size_t count) override;
     bool read(std::uint64_t offset, char* data, std::size_t count) override;
     Fetch readWithoutWaiting(std::uint64_t offset, char* data, std::size_t count) override;
     void clear() override;
