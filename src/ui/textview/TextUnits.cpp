@@ -80,6 +80,29 @@ RowSpan RowAt(const TextViewModel& model, std::uint64_t pos) {
     const bool holds = row.begin <= pos && (pos < row.end || pos == model.size());
     return holds ? row : RowSpan{pos, std::min(pos + 1, model.size())};
 }
+// A word as clients step through words: from its start to the next word's start, so the
+// blanks after a word are part of it (Orca reads the word a Ctrl+Right passed over by this).
+// Blanks after a line break, or at the start, stand alone. Runs whose sum is a piece or longer
+// are left as they are, to be answered in pieces.
+std::pair<std::uint64_t, std::uint64_t> WordWithItsBlanks(const TextViewModel& model,
+                                                          std::uint64_t pos) {
+    const TextStore& text = model.bytes();
+    auto [begin, end] = model.wordAt(pos);
+    if (begin == end)
+        return {begin, end};
+    if (IsBlank(text[begin])) {
+        if (begin > 0 && !IsBreak(text[begin - 1])) {
+            const std::uint64_t wordBegin = model.wordAt(begin - 1).first;
+            if (end - wordBegin < kMaxWordSide)
+                begin = wordBegin;
+        }
+    } else if (end < text.size() && IsBlank(text[end])) {
+        const std::uint64_t blanksEnd = model.wordAt(end).second;
+        if (blanksEnd - begin < kMaxWordSide)
+            end = blanksEnd;
+    }
+    return {begin, end};
+}
 } // namespace
 
 RowSpan TextUnitAt(const TextViewModel& model, std::uint64_t pos, TextUnit unit) {
@@ -90,7 +113,7 @@ RowSpan TextUnitAt(const TextViewModel& model, std::uint64_t pos, TextUnit unit)
     case TextUnit::Word: {
         if (pos < text.size() && IsBreak(text[pos]))
             return LineBreakAt(text, pos);
-        const auto [begin, end] = model.wordAt(pos);
+        const auto [begin, end] = WordWithItsBlanks(model, pos);
         if (end - begin < kMaxWordSide)
             return {begin, end};
         // A run this long may reach further than the double-click's bounds: its pieces tile it.

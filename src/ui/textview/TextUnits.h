@@ -28,7 +28,8 @@ constexpr std::uint64_t kMaxAnswerBytes = std::uint64_t{1} << 19;
 enum class TextUnit { Character, Word, Row, Paragraph };
 
 // The unit holding the byte at pos, never longer than kMaxAnswerBytes:
-// - a word as a double-click selects it, a line break (CR, LF or CR LF) being a word of its own;
+// - a word as a double-click selects it with the blanks after it (the blanks alone after a line
+//   break), a line break (CR, LF or CR LF) being a word of its own;
 //   a run of kMaxWordSide bytes or more is answered in pieces within multiples of kMaxWordSide,
 //   so that the word after a piece always starts at its end;
 // - a row as the view wraps it, its line break included; in text a re-wrap has not laid out yet,

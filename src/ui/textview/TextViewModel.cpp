@@ -9,10 +9,6 @@ namespace {
 // How much of the text on screen and of its end a re-wrap lays out at once: several screens of
 // any window.
 constexpr std::uint64_t kAheadBytes = 256 * 1024;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 } // namespace
 
 TextViewModel::TextViewModel(unsigned blockShift, std::unique_ptr<BlockFile> file,

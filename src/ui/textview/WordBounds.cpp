@@ -36,3 +36,7 @@ std::pair<std::uint64_t, std::uint64_t> WordAt(const TextStore& text, std::uint6
         ++end;
     return {begin, end};
 }
+
+bool IsBlank(char c) {
+    return KindOf(c) == ByteKind::Blank;
+}

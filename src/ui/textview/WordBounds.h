@@ -11,3 +11,5 @@
 // kMaxWordSide bytes, so a click on an endless run stays cheap.
 constexpr std::uint64_t kMaxWordSide = 64 * 1024;
 std::pair<std::uint64_t, std::uint64_t> WordAt(const TextStore& text, std::uint64_t pos);
+// A space or a tab: a byte of the runs that a word may be followed by.
+bool IsBlank(char c);

@@ -323,11 +323,12 @@ TEST_F(ReceiveViewTest, AssistiveClientsReadTheTextAsShownByCharacterWordRowAndP
         QString text;
         int start, end;
     } rows[] = {
-        {3, QAccessible::WordBoundary, At, QStringLiteral("hello"), 0, 5},
-        {3, QAccessible::WordBoundary, After, QStringLiteral("  "), 5, 7},
-        {7, QAccessible::WordBoundary, Before, QStringLiteral("  "), 5, 7},
+        {3, QAccessible::WordBoundary, At, QStringLiteral("hello  "), 0, 7},
+        {3, QAccessible::WordBoundary, After, QStringLiteral("world"), 7, 12},
+        {13, QAccessible::WordBoundary, At, QStringLiteral(", "), 12, 14},
+        {7, QAccessible::WordBoundary, Before, QStringLiteral("hello  "), 0, 7},
         {17, QAccessible::WordBoundary, At, QStringLiteral("\r\n"), 16, 18},
-        {29, QAccessible::WordBoundary, At, QStringLiteral("Привет"), 27, 33},
+        {29, QAccessible::WordBoundary, At, QStringLiteral("Привет "), 27, 34},
         {26, QAccessible::WordBoundary, At, QStringLiteral("\n"), 26, 27},
         {97, QAccessible::WordBoundary, At, QString(), 97, 97},
         {97, QAccessible::CharBoundary, Before, QStringLiteral(" "), 96, 97},

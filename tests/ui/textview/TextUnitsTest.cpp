@@ -14,13 +14,15 @@ TEST(TextUnits, ClientsReachTheLastPartOfTheTextThat32BitOffsetsCount) {
 }
 
 // A paragraph longer than one answer, through a block file, with a CR LF across the first
-// piece's end, and a word longer than one piece of a run: their pieces tile them, the CR LF
-// stays one break, and a client stepping unit by unit always advances.
+// piece's end, a word longer than one piece of a run, and blanks longer than one after a word:
+// their pieces tile them, the CR LF stays one break, and a client stepping unit by unit always
+// advances.
 TEST(TextUnits, LongParagraphsAndWordsAreReadInPieces) {
     TextViewModel model = ModelWith(Store::File, 10);
     const std::uint64_t n = kMaxAnswerBytes;
     const std::uint64_t w = kMaxWordSide;
-    model.append(std::string(n - 1, 'a') + "\r\n" + std::string(10, 'b') + "\ncd");
+    model.append(std::string(n - 1, 'a') + "\r\n" + std::string(10, 'b') + "\ncd" +
+                 std::string(w + 5, ' ') + "e f");
     const struct {
         TextUnit unit;
         std::uint64_t pos, begin, end;
@@ -29,10 +31,13 @@ TEST(TextUnits, LongParagraphsAndWordsAreReadInPieces) {
         {TextUnit::Paragraph, n - 1, n - 1, n + 1},
         {TextUnit::Paragraph, n, n - 1, n + 1},
         {TextUnit::Paragraph, n + 11, n + 1, n + 12},
-        {TextUnit::Paragraph, n + 14, n + 12, n + 14},
+        {TextUnit::Paragraph, n + 14, n + 12, model.size()},
         {TextUnit::Word, 0, 0, w},
         {TextUnit::Word, w, w, 2 * w},
         {TextUnit::Word, n - 2, n - w, n - 1},
+        {TextUnit::Word, n + 12, n + 12, n + 14},
+        {TextUnit::Word, model.size() - 3, model.size() - 3, model.size() - 1},
+        {TextUnit::Word, model.size() - 2, model.size() - 3, model.size() - 1},
     };
     for (const auto& row : rows) {
         const RowSpan span = TextUnitAt(model, row.pos, row.unit);
