@@ -27,7 +27,18 @@ void ShowAndLog(int waiting) {
         WriteLogChunk(chunk);
 }
 
+// Takes what arrives between ticks. A gone device's descriptor stays readable and a full buffer
+// waits for the tick: watching either would spin the loop.
+void TakeArrived() {
+    if (!SerialPort::TakeReceived())
+        EndDescriptorWatch();
+}
+
 } // namespace
+
+void WatchReceivedBytes() {
+    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
+}
 
 void ReceiveTick() {
     if (!SerialPort::IsOpen()) {
@@ -35,11 +46,13 @@ void ReceiveTick() {
         return;
     }
     terminal.ReconnectTicks = 0;
-    // Counted once: bytes arriving meanwhile wait for the next tick.
+    // Counted once: bytes arriving meanwhile are taken for the next tick.
     const int waiting = SerialPort::BytesWaiting();
     if (waiting > 0)
         ShowAndLog(waiting);
     // Only after what was already taken from the device is shown and logged.
     if (SerialPort::DeviceGone())
         CloseVanishedPort();
+    else
+        WatchReceivedBytes(); // again, after a pause for a full buffer
 }

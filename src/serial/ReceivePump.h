@@ -3,3 +3,7 @@
 // The 40 ms tick: shows and logs what the port received and closes a port whose device went
 // away, or counts towards reconnecting.
 void ReceiveTick();
+
+// Has the event loop take received bytes as they arrive, for the next tick to show; the watch
+// ends by itself when the device is gone, and pauses while a tick's worth waits to be shown.
+void WatchReceivedBytes();

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -33,6 +34,8 @@ constexpr int kDescribedListWidth = 280;
 
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
+QSocketNotifier* watch = nullptr;
+Handler onWatchedReadable = nullptr;
 // The corner the program last asked for; kKeepPlacement where it never asked.
 QPoint askedCorner;
 
@@ -60,6 +63,7 @@ void CreateMainWindow() {
 
 void DestroyMainWindow() {
     DropBindingsAndEvents(); // nothing the dying widgets report may reach the program any more
+    EndDescriptorWatch();
     timer.reset();
     window.reset();
     DropBindingsAndEvents();
@@ -70,6 +74,28 @@ void StartTimer(int periodMs) {
     timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer.get(), &QTimer::timeout, RaiseTimerEvent);
     timer->start(periodMs);
+}
+
+void WatchDescriptor(int descriptor, Handler onReadable) {
+    if (watch && watch->socket() == descriptor && onWatchedReadable == onReadable)
+        return;
+    EndDescriptorWatch();
+    if (descriptor < 0)
+        return;
+    onWatchedReadable = onReadable;
+    watch = new QSocketNotifier(descriptor, QSocketNotifier::Read);
+    QObject::connect(watch, &QSocketNotifier::activated, [] { onWatchedReadable(); });
+}
+
+void EndDescriptorWatch() {
+    if (!watch)
+        return;
+    // Off at once, so that the descriptor may be closed; deleted later, as the handler that
+    // ends the watch runs inside the notifier's own signal.
+    watch->setEnabled(false);
+    watch->deleteLater();
+    watch = nullptr;
+    onWatchedReadable = nullptr;
 }
 
 void InstallSendEditorHook(Handler onEnter) {
