@@ -1,5 +1,7 @@
 #include "serial/ReceivePump.h"
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "serial/AppendByteText.h"
@@ -27,16 +29,34 @@ void ShowAndLog(int waiting) {
         WriteLogChunk(chunk);
 }
 
-// Takes what arrives between ticks. A gone device's descriptor stays readable and a full buffer
-// waits for the tick: watching either would spin the loop.
+// Below this pace a tick's worth (8 KiB) waits in the system's queue and the driver behind it
+// without holding the device up, and the tick takes it; waking for every piece of a slow
+// stream would cost more than the stream.
+constexpr std::int64_t kUnhurriedBytesPerSecond = 200 * 1024;
+
+// Since when the bytes held were taken: the tick empties the buffer and watches again.
+std::chrono::steady_clock::time_point watchedSince;
+
+bool Unhurried() {
+    const auto watched = std::chrono::steady_clock::now() - watchedSince;
+    const std::int64_t microseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(watched).count();
+    return SerialPort::BytesTaken() * std::int64_t{1000000} <
+           kUnhurriedBytesPerSecond * microseconds;
+}
+
+// Takes what arrives between ticks; a slow stream waits for the tick, which watches again. A
+// gone device's descriptor stays readable and a full buffer waits for the tick: watching
+// either would spin the loop.
 void TakeArrived() {
-    if (!SerialPort::TakeReceived())
+    if (!SerialPort::TakeReceived() || Unhurried())
         EndDescriptorWatch();
 }
 
 } // namespace
 
 void WatchReceivedBytes() {
+    watchedSince = std::chrono::steady_clock::now();
     WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
 }
 
@@ -54,5 +74,5 @@ void ReceiveTick() {
     if (SerialPort::DeviceGone())
         CloseVanishedPort();
     else
-        WatchReceivedBytes(); // again, after a pause for a full buffer
+        WatchReceivedBytes(); // again after a pause
 }

@@ -5,5 +5,6 @@
 void ReceiveTick();
 
 // Has the event loop take received bytes as they arrive, for the next tick to show; the watch
-// ends by itself when the device is gone, and pauses while a tick's worth waits to be shown.
+// ends by itself when the device is gone, and pauses until the tick while the buffer is full
+// or the stream is slow enough for the system to hold a tick's worth.
 void WatchReceivedBytes();

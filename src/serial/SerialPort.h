@@ -19,6 +19,8 @@ int BytesWaiting();
 // tick can show. False when nothing more should be taken before the buffer is read: it is
 // full, or the device is gone (whose descriptor stays readable for ever), or no port is open.
 bool TakeReceived();
+// Bytes taken and not yet read, without asking the system.
+int BytesTaken();
 // The descriptor that turns readable when bytes arrive, for the event loop to watch; -1 with
 // no port, and on Windows, whose synchronous comm handle signals nothing a loop can wait on.
 int WatchableDescriptor();

@@ -112,6 +112,10 @@ bool TakeReceived() {
     return !slot.gone && Buffered() < kMostHeld;
 }
 
+int BytesTaken() {
+    return Buffered();
+}
+
 int WatchableDescriptor() {
     return slot.fd;
 }

@@ -131,6 +131,10 @@ bool TakeReceived() {
     return !gone && Buffered() < kMostHeld;
 }
 
+int BytesTaken() {
+    return static_cast<int>(Buffered());
+}
+
 int WatchableDescriptor() {
     return -1;
 }

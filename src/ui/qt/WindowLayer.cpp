@@ -63,7 +63,8 @@ void CreateMainWindow() {
 
 void DestroyMainWindow() {
     DropBindingsAndEvents(); // nothing the dying widgets report may reach the program any more
-    EndDescriptorWatch();
+    delete watch;
+    watch = nullptr;
     timer.reset();
     window.reset();
     DropBindingsAndEvents();
@@ -77,25 +78,27 @@ void StartTimer(int periodMs) {
 }
 
 void WatchDescriptor(int descriptor, Handler onReadable) {
-    if (watch && watch->socket() == descriptor && onWatchedReadable == onReadable)
+    onWatchedReadable = onReadable;
+    if (watch && watch->socket() == descriptor) {
+        if (!watch->isEnabled())
+            watch->setEnabled(true);
         return;
+    }
     EndDescriptorWatch();
     if (descriptor < 0)
         return;
-    onWatchedReadable = onReadable;
+    // The old notifier may be the one whose signal is running now.
+    if (watch)
+        watch->deleteLater();
     watch = new QSocketNotifier(descriptor, QSocketNotifier::Read);
     QObject::connect(watch, &QSocketNotifier::activated, [] { onWatchedReadable(); });
 }
 
+// Off at once, so that the descriptor may be closed; kept for the next watch, which is usually
+// of the same descriptor.
 void EndDescriptorWatch() {
-    if (!watch)
-        return;
-    // Off at once, so that the descriptor may be closed; deleted later, as the handler that
-    // ends the watch runs inside the notifier's own signal.
-    watch->setEnabled(false);
-    watch->deleteLater();
-    watch = nullptr;
-    onWatchedReadable = nullptr;
+    if (watch)
+        watch->setEnabled(false);
 }
 
 void InstallSendEditorHook(Handler onEnter) {
