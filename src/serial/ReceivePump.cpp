@@ -29,20 +29,24 @@ void ShowAndLog(int waiting) {
         WriteLogChunk(chunk);
 }
 
-// Below this pace a tick's worth (8 KiB) waits in the system's queue and the driver behind it
-// without holding the device up, and the tick takes it; waking for every piece of a slow
-// stream would cost more than the stream.
-constexpr std::int64_t kUnhurriedBytesPerSecond = 200 * 1024;
+// Below this pace a tick's worth (12.8 KiB) waits in the system without holding the device up
+// (the terminal's 4 KiB queue, and behind it the 15 KiB a pseudo-terminal keeps or the 64 KiB
+// of a serial driver), and the tick takes it; waking for every piece of a slow stream would
+// cost more than the stream.
+constexpr std::int64_t kUnhurriedBytesPerSecond = 320 * 1024;
 
-// Since when the bytes held were taken: the tick empties the buffer and watches again.
+// The pace is judged over the last tick's time and since: a stream's first piece after a tick
+// says little, a burst after a quiet tick says enough.
+std::chrono::steady_clock::time_point lastTickWatch;
 std::chrono::steady_clock::time_point watchedSince;
+int shownByLastTick = 0;
 
 bool Unhurried() {
-    const auto watched = std::chrono::steady_clock::now() - watchedSince;
+    const auto judged = std::chrono::steady_clock::now() - lastTickWatch;
     const std::int64_t microseconds =
-        std::chrono::duration_cast<std::chrono::microseconds>(watched).count();
-    return SerialPort::BytesTaken() * std::int64_t{1000000} <
-           kUnhurriedBytesPerSecond * microseconds;
+        std::chrono::duration_cast<std::chrono::microseconds>(judged).count();
+    const std::int64_t bytes = shownByLastTick + SerialPort::BytesTaken();
+    return bytes * std::int64_t{1000000} < kUnhurriedBytesPerSecond * microseconds;
 }
 
 // Takes what arrives between ticks; a slow stream waits for the tick, which watches again. A
@@ -56,6 +60,7 @@ void TakeArrived() {
 } // namespace
 
 void WatchReceivedBytes() {
+    lastTickWatch = watchedSince;
     watchedSince = std::chrono::steady_clock::now();
     WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
 }
@@ -70,6 +75,7 @@ void ReceiveTick() {
     const int waiting = SerialPort::BytesWaiting();
     if (waiting > 0)
         ShowAndLog(waiting);
+    shownByLastTick = waiting;
     // Only after what was already taken from the device is shown and logged.
     if (SerialPort::DeviceGone())
         CloseVanishedPort();
