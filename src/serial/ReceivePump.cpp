@@ -35,8 +35,8 @@ void ShowAndLog(int waiting) {
 // cost more than the stream.
 constexpr std::int64_t kUnhurriedBytesPerSecond = 320 * 1024;
 
-// The pace is judged over the last tick's time and since: a stream's first piece after a tick
-// says little, a burst after a quiet tick says enough.
+// The pace is judged over the last tick's time and since, or since the port opened: a stream's
+// first piece after a tick says little.
 std::chrono::steady_clock::time_point lastTickWatch;
 std::chrono::steady_clock::time_point watchedSince;
 int shownByLastTick = 0;
@@ -49,19 +49,21 @@ bool Unhurried() {
     return bytes * std::int64_t{1000000} < kUnhurriedBytesPerSecond * microseconds;
 }
 
-// Takes what arrives between ticks; a slow stream waits for the tick, which watches again. A
-// gone device's descriptor stays readable and a full buffer waits for the tick: watching
-// either would spin the loop.
+// Takes what arrives between ticks; a slow stream waits for the tick, which watches again,
+// but never while the system's queue is full. A gone device's descriptor stays readable and a
+// full buffer waits for the tick: watching either would spin the loop.
 void TakeArrived() {
-    if (!SerialPort::TakeReceived() || Unhurried())
+    const SerialPort::Take taken = SerialPort::TakeReceived();
+    if (taken == SerialPort::Take::Stop || (taken == SerialPort::Take::CaughtUp && Unhurried()))
         EndDescriptorWatch();
 }
 
 } // namespace
 
 void WatchReceivedBytes() {
-    lastTickWatch = watchedSince;
+    shownByLastTick = 0;
     watchedSince = std::chrono::steady_clock::now();
+    lastTickWatch = watchedSince;
     WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
 }
 
@@ -77,8 +79,12 @@ void ReceiveTick() {
         ShowAndLog(waiting);
     shownByLastTick = waiting;
     // Only after what was already taken from the device is shown and logged.
-    if (SerialPort::DeviceGone())
+    if (SerialPort::DeviceGone()) {
         CloseVanishedPort();
-    else
-        WatchReceivedBytes(); // again after a pause
+        return;
+    }
+    // Again after a pause; the pace is judged from the previous tick on.
+    lastTickWatch = watchedSince;
+    watchedSince = std::chrono::steady_clock::now();
+    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
 }

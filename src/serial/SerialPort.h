@@ -15,10 +15,18 @@ bool IsOpen();
 // follow agree and need no further system calls; Read then serves from the slot's buffer.
 // Counting is also where a device that went away is noticed (DeviceGone).
 int BytesWaiting();
+// What a take found.
+enum class Take {
+    // Nothing more should be taken before the buffer is read: it is full, or the device is gone
+    // (whose descriptor stays readable for ever), or no port is open.
+    Stop,
+    CaughtUp,
+    // The system's queue was full: more may wait behind it.
+    Behind,
+};
 // Takes what the system has received into the slot's buffer without waiting, up to what one
-// tick can show. False when nothing more should be taken before the buffer is read: it is
-// full, or the device is gone (whose descriptor stays readable for ever), or no port is open.
-bool TakeReceived();
+// tick can show.
+Take TakeReceived();
 // Bytes taken and not yet read, without asking the system.
 int BytesTaken();
 // The descriptor that turns readable when bytes arrive, for the event loop to watch; -1 with

@@ -91,9 +91,10 @@ int BytesWaiting() {
     return Buffered();
 }
 
-bool TakeReceived() {
+Take TakeReceived() {
     if (slot.fd < 0 || Buffered() >= kMostHeld)
-        return false;
+        return Take::Stop;
+    bool behind = false;
     // One look tells both whether anything waits and whether the device hung up.
     pollfd port{slot.fd, POLLIN, 0};
     if (poll(&port, 1, 0) == 1) {
@@ -102,6 +103,7 @@ bool TakeReceived() {
             // A hung-up device polls readable and reads as the end of a file.
             if (got == 0)
                 slot.gone = true;
+            behind = got == kFullQueue;
             for (int reads = 1;
                  got == kFullQueue && reads < kMostReadsAtOnce && Buffered() < kMostHeld; ++reads)
                 got = FetchMore();
@@ -109,7 +111,9 @@ bool TakeReceived() {
         if (port.revents & (POLLHUP | POLLERR | POLLNVAL))
             slot.gone = true;
     }
-    return !slot.gone && Buffered() < kMostHeld;
+    if (slot.gone || Buffered() >= kMostHeld)
+        return Take::Stop;
+    return behind ? Take::Behind : Take::CaughtUp;
 }
 
 int BytesTaken() {

@@ -121,14 +121,15 @@ int BytesWaiting() {
     return static_cast<int>(Buffered());
 }
 
-bool TakeReceived() {
+Take TakeReceived() {
     if (slot == INVALID_HANDLE_VALUE)
-        return false;
-    for (int counts = 0; counts < kMostCountsAtOnce && Buffered() < kMostHeld; ++counts) {
-        if (!TakeCounted())
-            break;
-    }
-    return !gone && Buffered() < kMostHeld;
+        return Take::Stop;
+    int counts = 0;
+    while (counts < kMostCountsAtOnce && Buffered() < kMostHeld && TakeCounted())
+        ++counts;
+    if (gone || Buffered() >= kMostHeld)
+        return Take::Stop;
+    return counts == kMostCountsAtOnce ? Take::Behind : Take::CaughtUp;
 }
 
 int BytesTaken() {
