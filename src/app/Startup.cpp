@@ -52,6 +52,7 @@ void StartUp() {
 
 void ShutDown() {
     SaveSettings();
+    EndDescriptorWatch();
     SerialPort::Close();
     CloseLog();
     DestroyMainWindow();

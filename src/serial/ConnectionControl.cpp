@@ -4,6 +4,7 @@
 
 #include "serial/ParseBaudText.h"
 #include "serial/PortDescription.h"
+#include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
@@ -22,6 +23,12 @@ const char* const kBaudRates[] = {"1200",  "2400",  "4800",   "9600",   "19200",
                                   "57600", "76800", "115200", "230400", "460800", "1048576"};
 const char* const kPortOpenTitle = "Порт открыт";
 const char* const kOpenFailedTitle = "Ошибка при открытии порта";
+
+// The watch ends first: the descriptor it watches is about to be closed.
+void ClosePort() {
+    EndDescriptorWatch();
+    SerialPort::Close();
+}
 
 void ConnectAutomatically() {
     SetChecked(ConnectButton, true);
@@ -71,7 +78,7 @@ void ToggleConnection() {
             ShowConnectionState(true);
         return;
     }
-    SerialPort::Close();
+    ClosePort();
     ShowConnectionState(false);
     SetTitle(kPortClosedTitle);
 }
@@ -88,9 +95,11 @@ void CloseVanishedPort() {
 }
 
 bool OpenSelectedPort() {
-    SerialPort::Close();
+    ClosePort();
     const auto baudRate = static_cast<uint32_t>(ParseBaudText(GetText(BaudCombo)));
     if (SerialPort::Open(GetText(PortCombo), baudRate)) {
+        // At once, so that a device's first bytes are taken as they come.
+        WatchReceivedBytes();
         SetTitle(kPortOpenTitle);
         RotateLog();
         return true;

@@ -1,5 +1,7 @@
 #include "serial/ReceivePump.h"
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "serial/AppendByteText.h"
@@ -27,7 +29,43 @@ void ShowAndLog(int waiting) {
         WriteLogChunk(chunk);
 }
 
+// Below this pace a tick's worth (12.8 KiB) waits in the system without holding the device up
+// (the terminal's 4 KiB queue, and behind it the 15 KiB a pseudo-terminal keeps or the 64 KiB
+// of a serial driver), and the tick takes it; waking for every piece of a slow stream would
+// cost more than the stream.
+constexpr std::int64_t kUnhurriedBytesPerSecond = 320 * 1024;
+
+// The pace is judged over the last tick's time and since, or since the port opened: a stream's
+// first piece after a tick says little.
+std::chrono::steady_clock::time_point lastTickWatch;
+std::chrono::steady_clock::time_point watchedSince;
+int shownByLastTick = 0;
+
+bool Unhurried() {
+    const auto judged = std::chrono::steady_clock::now() - lastTickWatch;
+    const std::int64_t microseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(judged).count();
+    const std::int64_t bytes = shownByLastTick + SerialPort::BytesTaken();
+    return bytes * std::int64_t{1000000} < kUnhurriedBytesPerSecond * microseconds;
+}
+
+// Takes what arrives between ticks; a slow stream waits for the tick, which watches again,
+// but never while the system's queue is full. A gone device's descriptor stays readable and a
+// full buffer waits for the tick: watching either would spin the loop.
+void TakeArrived() {
+    const SerialPort::Take taken = SerialPort::TakeReceived();
+    if (taken == SerialPort::Take::Stop || (taken == SerialPort::Take::CaughtUp && Unhurried()))
+        EndDescriptorWatch();
+}
+
 } // namespace
+
+void WatchReceivedBytes() {
+    shownByLastTick = 0;
+    watchedSince = std::chrono::steady_clock::now();
+    lastTickWatch = watchedSince;
+    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
+}
 
 void ReceiveTick() {
     if (!SerialPort::IsOpen()) {
@@ -35,11 +73,18 @@ void ReceiveTick() {
         return;
     }
     terminal.ReconnectTicks = 0;
-    // Counted once: bytes arriving meanwhile wait for the next tick.
+    // Counted once: bytes arriving meanwhile are taken for the next tick.
     const int waiting = SerialPort::BytesWaiting();
     if (waiting > 0)
         ShowAndLog(waiting);
+    shownByLastTick = waiting;
     // Only after what was already taken from the device is shown and logged.
-    if (SerialPort::DeviceGone())
+    if (SerialPort::DeviceGone()) {
         CloseVanishedPort();
+        return;
+    }
+    // Again after a pause; the pace is judged from the previous tick on.
+    lastTickWatch = watchedSince;
+    watchedSince = std::chrono::steady_clock::now();
+    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
 }

@@ -11,10 +11,27 @@ namespace SerialPort {
 bool Open(const std::string& name, uint32_t baudRate);
 bool IsOpen();
 // Received bytes ready to be read; 0 with no port or when the count cannot be obtained.
-// On Linux counting also reads what waits into the slot's buffer, so the count and the reads
-// that follow agree and need no further system calls; Read then serves from that buffer.
+// Counting also takes what waits in the system (TakeReceived), so the count and the reads that
+// follow agree and need no further system calls; Read then serves from the slot's buffer.
 // Counting is also where a device that went away is noticed (DeviceGone).
 int BytesWaiting();
+// What a take found.
+enum class Take {
+    // Nothing more should be taken before the buffer is read: it is full, or the device is gone
+    // (whose descriptor stays readable for ever), or no port is open.
+    Stop,
+    CaughtUp,
+    // The system's queue was full: more may wait behind it.
+    Behind,
+};
+// Takes what the system has received into the slot's buffer without waiting, up to what one
+// tick can show.
+Take TakeReceived();
+// Bytes taken and not yet read, without asking the system.
+int BytesTaken();
+// The descriptor that turns readable when bytes arrive, for the event loop to watch; -1 with
+// no port, and on Windows, whose synchronous comm handle signals nothing a loop can wait on.
+int WatchableDescriptor();
 // Returns at once with at most count bytes, 0 when none could be read.
 int Read(unsigned char* buffer, int count);
 // Whether the counting found the open port's device gone (unplugged, hung up). Bytes already

@@ -1,6 +1,6 @@
 #include "ui/EventQueue.h"
 
-#include <deque>
+#include <vector>
 
 namespace {
 
@@ -11,7 +11,10 @@ struct Binding {
 
 Binding bindings[kControlCount];
 Handler timerHandler = nullptr;
-std::deque<WindowEvent> pending;
+// Taken from the front by index and emptied once all are taken, so that queueing reuses the
+// same memory: a tick that finds nothing allocates nothing.
+std::vector<WindowEvent> pending;
+std::size_t nextPending = 0;
 
 bool SameEvent(const WindowEvent& a, const WindowEvent& b) {
     return a.type == b.type && a.control == b.control && a.kind == b.kind;
@@ -19,8 +22,13 @@ bool SameEvent(const WindowEvent& a, const WindowEvent& b) {
 
 // The loop only reads the latest control states, so repeats of the last event add nothing.
 void Queue(const WindowEvent& event) {
-    if (pending.empty() || !SameEvent(pending.back(), event))
+    if (pending.size() == nextPending || !SameEvent(pending.back(), event))
         pending.push_back(event);
+}
+
+void ClearPending() {
+    pending.clear();
+    nextPending = 0;
 }
 
 } // namespace
@@ -46,7 +54,7 @@ void DropBindingsAndEvents() {
     for (Binding& binding : bindings)
         binding = {};
     timerHandler = nullptr;
-    pending.clear();
+    ClearPending();
 }
 
 void BindControlHandler(ControlId id, BindKind kind, Handler handler) {
@@ -58,15 +66,17 @@ void BindTimerHandler(Handler handler) {
 }
 
 bool TakeQueuedEvent(WindowEvent& event) {
-    if (pending.empty())
+    if (nextPending == pending.size())
         return false;
-    event = pending.front();
-    pending.pop_front();
+    event = pending[nextPending++];
+    if (nextPending == pending.size())
+        ClearPending();
     return true;
 }
 
 std::vector<WindowEvent> TakePendingEvents() {
-    std::vector<WindowEvent> events(pending.begin(), pending.end());
-    pending.clear();
+    std::vector<WindowEvent> events(pending.begin() + static_cast<std::ptrdiff_t>(nextPending),
+                                    pending.end());
+    ClearPending();
     return events;
 }

@@ -28,6 +28,11 @@ void CreateMainWindow(); // hidden, all sixteen controls, splitter at 100
 void BindControlHandler(ControlId id, BindKind kind, Handler handler);
 void BindTimerHandler(Handler handler);
 void StartTimer(int periodMs);
+// Runs the handler on this thread whenever the descriptor has something to read, between
+// events, also while a modal dialog is open; one descriptor at a time. Watching the one already
+// watched changes nothing. A negative descriptor is never watched.
+void WatchDescriptor(int descriptor, Handler onReadable);
+void EndDescriptorWatch();
 // Runs after SendEditor has handled an Enter key (main or keypad, alone or with Shift), line
 // break already inserted. Ctrl+Enter only breaks the line and Alt+Enter does nothing.
 void InstallSendEditorHook(Handler onEnter);

@@ -14,8 +14,8 @@
 
 namespace {
 
-// The one open device. The receive pump asks for one byte at a time; to keep a tick at two
-// system calls, the count also reads everything waiting and reads are served from here.
+// The one open device, and what was taken from it and not yet read. The receive pump asks for
+// one byte at a time, so reads are served from here.
 struct PortSlot {
     int fd = -1;
     bool gone = false;
@@ -29,13 +29,16 @@ int Buffered() {
     return static_cast<int>(slot.received.size() - slot.nextReceived);
 }
 
-// The kernel's receive queue of a terminal holds at most this many bytes, and a count or a
-// read never sees more. While it is full, later bytes wait in the driver behind it; at
-// 1048576 baud a 40 ms tick brings more than this, so the queue is read until a read comes
-// back short, each full read letting the driver refill it.
+// The kernel's receive queue of a terminal holds at most this many bytes, and a read never
+// sees more. While it is full, later bytes wait in the driver behind it, so the queue is read
+// until a read comes back short, each full read letting the driver refill it.
 constexpr int kFullQueue = 4095;
-// The driver keeps at most 64 KiB behind the queue.
-constexpr int kMostReadsBehindFullQueue = 17;
+// The driver keeps at most 64 KiB behind the queue; more reads in one go would keep the
+// event loop from everything else while a fast device floods it.
+constexpr int kMostReadsAtOnce = 17;
+// What one tick can show in good time; beyond it the device waits in the system until the
+// tick has shown what was taken (16 MiB a second at 25 ticks a second).
+constexpr int kMostHeld = 640 * 1024;
 
 // Read errors of a device that is no longer there; a pause (EAGAIN, EINTR) is not one.
 bool VanishError(int error) {
@@ -84,23 +87,41 @@ bool IsOpen() {
 }
 
 int BytesWaiting() {
-    if (slot.fd < 0)
-        return 0;
+    TakeReceived();
+    return Buffered();
+}
+
+Take TakeReceived() {
+    if (slot.fd < 0 || Buffered() >= kMostHeld)
+        return Take::Stop;
+    bool behind = false;
     // One look tells both whether anything waits and whether the device hung up.
     pollfd port{slot.fd, POLLIN, 0};
-    if (poll(&port, 1, 0) != 1)
-        return Buffered();
-    if (port.revents & POLLIN) {
-        ssize_t got = FetchMore();
-        // A hung-up device polls readable and reads as the end of a file.
-        if (got == 0)
+    if (poll(&port, 1, 0) == 1) {
+        if (port.revents & POLLIN) {
+            ssize_t got = FetchMore();
+            // A hung-up device polls readable and reads as the end of a file.
+            if (got == 0)
+                slot.gone = true;
+            behind = got == kFullQueue;
+            for (int reads = 1;
+                 got == kFullQueue && reads < kMostReadsAtOnce && Buffered() < kMostHeld; ++reads)
+                got = FetchMore();
+        }
+        if (port.revents & (POLLHUP | POLLERR | POLLNVAL))
             slot.gone = true;
-        for (int reads = 1; got == kFullQueue && reads < kMostReadsBehindFullQueue; ++reads)
-            got = FetchMore();
     }
-    if (port.revents & (POLLHUP | POLLERR | POLLNVAL))
-        slot.gone = true;
+    if (slot.gone || Buffered() >= kMostHeld)
+        return Take::Stop;
+    return behind ? Take::Behind : Take::CaughtUp;
+}
+
+int BytesTaken() {
     return Buffered();
+}
+
+int WatchableDescriptor() {
+    return slot.fd;
 }
 
 bool DeviceGone() {

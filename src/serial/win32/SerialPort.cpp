@@ -1,5 +1,7 @@
 #include "serial/SerialPort.h"
 
+#include <algorithm>
+#include <vector>
 #include <windows.h>
 
 namespace {
@@ -7,6 +9,9 @@ namespace {
 // The one open device; INVALID_HANDLE_VALUE while the slot is empty.
 HANDLE slot = INVALID_HANDLE_VALUE;
 bool gone = false;
+// What was taken from the device and not yet read: the pump asks for one byte at a time.
+std::vector<unsigned char> received;
+std::size_t nextReceived = 0;
 
 constexpr DWORD kQueueSize = 255;
 constexpr std::size_t kLongestName = 59;
@@ -30,6 +35,39 @@ bool RemovedDeviceError(DWORD error) {
 void NoticeRemoval() {
     if (RemovedDeviceError(GetLastError()))
         gone = true;
+}
+
+DWORD Buffered() {
+    return static_cast<DWORD>(received.size() - nextReceived);
+}
+
+// What one tick can show in good time; beyond it the device waits until the tick has shown
+// what was taken.
+constexpr DWORD kMostHeld = 640 * 1024;
+// Bytes keep arriving while the counted ones are read; this many counts in one go take them
+// without keeping the message loop from everything else.
+constexpr int kMostCountsAtOnce = 17;
+
+// Reads what the driver counts into the buffer; false when nothing more came.
+bool TakeCounted() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(slot, &errors, &status)) {
+        NoticeRemoval();
+        return false;
+    }
+    const DWORD wanted = std::min<DWORD>(status.cbInQue, kMostHeld - Buffered());
+    if (wanted == 0)
+        return false;
+    received.erase(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(nextReceived));
+    nextReceived = 0;
+    const std::size_t had = received.size();
+    received.resize(had + wanted);
+    DWORD got = 0;
+    if (!ReadFile(slot, received.data() + had, wanted, &got, nullptr))
+        NoticeRemoval();
+    received.resize(had + got);
+    return got > 0;
 }
 
 } // namespace
@@ -79,26 +117,36 @@ bool IsOpen() {
 }
 
 int BytesWaiting() {
+    TakeReceived();
+    return static_cast<int>(Buffered());
+}
+
+Take TakeReceived() {
     if (slot == INVALID_HANDLE_VALUE)
-        return 0;
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(slot, &errors, &status)) {
-        NoticeRemoval();
-        return 0;
-    }
-    return static_cast<int>(status.cbInQue);
+        return Take::Stop;
+    int counts = 0;
+    while (counts < kMostCountsAtOnce && Buffered() < kMostHeld && TakeCounted())
+        ++counts;
+    if (gone || Buffered() >= kMostHeld)
+        return Take::Stop;
+    return counts == kMostCountsAtOnce ? Take::Behind : Take::CaughtUp;
+}
+
+int BytesTaken() {
+    return static_cast<int>(Buffered());
+}
+
+int WatchableDescriptor() {
+    return -1;
 }
 
 int Read(unsigned char* buffer, int count) {
     if (slot == INVALID_HANDLE_VALUE || count <= 0)
         return 0;
-    DWORD got = 0;
-    if (!ReadFile(slot, buffer, static_cast<DWORD>(count), &got, nullptr)) {
-        NoticeRemoval();
-        return 0;
-    }
-    return static_cast<int>(got);
+    const DWORD taken = std::min(static_cast<DWORD>(count), Buffered());
+    std::copy_n(received.data() + nextReceived, taken, buffer);
+    nextReceived += taken;
+    return static_cast<int>(taken);
 }
 
 bool DeviceGone() {
@@ -124,6 +172,8 @@ void Close() {
         CloseHandle(slot);
     slot = INVALID_HANDLE_VALUE;
     gone = false;
+    received = {};
+    nextReceived = 0;
 }
 
 } // namespace SerialPort

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -33,6 +34,8 @@ constexpr int kDescribedListWidth = 280;
 
 std::unique_ptr<MainWindowWidget> window;
 std::unique_ptr<QTimer> timer;
+QSocketNotifier* watch = nullptr;
+Handler onWatchedReadable = nullptr;
 // The corner the program last asked for; kKeepPlacement where it never asked.
 QPoint askedCorner;
 
@@ -60,6 +63,8 @@ void CreateMainWindow() {
 
 void DestroyMainWindow() {
     DropBindingsAndEvents(); // nothing the dying widgets report may reach the program any more
+    delete watch;
+    watch = nullptr;
     timer.reset();
     window.reset();
     DropBindingsAndEvents();
@@ -70,6 +75,30 @@ void StartTimer(int periodMs) {
     timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer.get(), &QTimer::timeout, RaiseTimerEvent);
     timer->start(periodMs);
+}
+
+void WatchDescriptor(int descriptor, Handler onReadable) {
+    onWatchedReadable = onReadable;
+    if (watch && watch->socket() == descriptor) {
+        if (!watch->isEnabled())
+            watch->setEnabled(true);
+        return;
+    }
+    EndDescriptorWatch();
+    if (descriptor < 0)
+        return;
+    // The old notifier may be the one whose signal is running now.
+    if (watch)
+        watch->deleteLater();
+    watch = new QSocketNotifier(descriptor, QSocketNotifier::Read);
+    QObject::connect(watch, &QSocketNotifier::activated, [] { onWatchedReadable(); });
+}
+
+// Off at once, so that the descriptor may be closed; kept for the next watch, which is usually
+// of the same descriptor.
+void EndDescriptorWatch() {
+    if (watch)
+        watch->setEnabled(false);
 }
 
 void InstallSendEditorHook(Handler onEnter) {

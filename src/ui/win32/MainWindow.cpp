@@ -229,6 +229,11 @@ void StartTimer(int periodMs) {
     SetTimer(window, kTimerId, static_cast<UINT>(periodMs), nullptr);
 }
 
+// A comm handle opened for synchronous reads signals nothing the message loop can wait on, and
+// the port layer offers none: the tick takes what has arrived.
+void WatchDescriptor(int, Handler) {}
+void EndDescriptorWatch() {}
+
 void ShowMainWindow() {
     // A window already maximised or minimised stays so.
     ShowWindow(window, IsZoomed(window)   ? SW_SHOWMAXIMIZED
