@@ -130,14 +130,16 @@ TEST_F(ReceivePumpTest, EveryWaitingByteIsShownInOneTick) {
     EXPECT_EQ(shownFor(""), "") << "a tick with nothing waiting adds nothing";
 }
 
-// Far more than the system's queue, written without waiting while the event loop runs between
-// two ticks: the port takes it as it comes, and the next tick shows all of it in order.
+// Far more than the system's queue, written without waiting while the event loop runs and no
+// tick comes: the port takes it as it comes (within a few milliseconds, printed; the bound is
+// loose so that a loaded machine's pauses do not count), and the next tick shows all of it in
+// order. Taken only by ticks, the writer would stall at the queue's size.
 TEST_F(ReceivePumpTest, BytesArrivingBetweenTicksAreTakenAtOnceAndShownAtTheNextTick) {
     chooseMode(HexOption);
     const std::string bytes = Pattern(256 * 1024);
     std::size_t sent = 0;
     const auto start = std::chrono::steady_clock::now();
-    while (sent < bytes.size() && std::chrono::steady_clock::now() - start < 40ms) {
+    while (sent < bytes.size() && std::chrono::steady_clock::now() - start < 5s) {
         const ssize_t n = write(peer->controller, bytes.data() + sent, bytes.size() - sent);
         if (n > 0)
             sent += static_cast<std::size_t>(n);
