@@ -5,7 +5,6 @@
 #include "serial/ConnectionControl.h"
 #include "serial/LineSender.h"
 #include "serial/ReceivePump.h"
-#include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
 #include "storage/SettingsStore.h"
@@ -52,8 +51,7 @@ void StartUp() {
 
 void ShutDown() {
     SaveSettings();
-    EndDescriptorWatch();
-    SerialPort::Close();
+    ClosePort();
     CloseLog();
     DestroyMainWindow();
 }

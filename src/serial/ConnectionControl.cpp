@@ -24,12 +24,6 @@ const char* const kBaudRates[] = {"1200",  "2400",  "4800",   "9600",   "19200",
 const char* const kPortOpenTitle = "Порт открыт";
 const char* const kOpenFailedTitle = "Ошибка при открытии порта";
 
-// The watch ends first: the descriptor it watches is about to be closed.
-void ClosePort() {
-    EndDescriptorWatch();
-    SerialPort::Close();
-}
-
 void ConnectAutomatically() {
     SetChecked(ConnectButton, true);
     ToggleConnection();
@@ -62,6 +56,12 @@ void AwaitDeviceStep() {
 }
 
 } // namespace
+
+// The watch ends first: the descriptor it watches is about to be closed.
+void ClosePort() {
+    EndDescriptorWatch();
+    SerialPort::Close();
+}
 
 void FillPortAndBaudLists() {
     // Installed before the entries, so that none of them is described a second time.

@@ -11,4 +11,6 @@ void ToggleConnectionByUser();
 // Autoconnect ticked, the ticks then open it again as soon as the device is back.
 void CloseVanishedPort();
 bool OpenSelectedPort();
+// Closes any open port, its watch first; shutdown closes it so too.
+void ClosePort();
 void AutoConnectStep();

@@ -58,13 +58,19 @@ void TakeArrived() {
         EndDescriptorWatch();
 }
 
+// Watches again, after a pause too; the pace is judged from the previous watch on.
+void WatchAgain() {
+    lastTickWatch = watchedSince;
+    watchedSince = std::chrono::steady_clock::now();
+    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
+}
+
 } // namespace
 
 void WatchReceivedBytes() {
     shownByLastTick = 0;
     watchedSince = std::chrono::steady_clock::now();
-    lastTickWatch = watchedSince;
-    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
+    WatchAgain();
 }
 
 void ReceiveTick() {
@@ -83,8 +89,5 @@ void ReceiveTick() {
         CloseVanishedPort();
         return;
     }
-    // Again after a pause; the pace is judged from the previous tick on.
-    lastTickWatch = watchedSince;
-    watchedSince = std::chrono::steady_clock::now();
-    WatchDescriptor(SerialPort::WatchableDescriptor(), TakeArrived);
+    WatchAgain();
 }
