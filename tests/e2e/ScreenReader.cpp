@@ -119,21 +119,28 @@ ScreenReader::~ScreenReader() {
     End();
 }
 
-// Everything the buses started is in their group, and is waited for, also what outlived its
-// parent; killed when it takes too long.
+namespace {
+// Ends a process group and waits for every member, also what outlived its parent; killed when
+// it takes too long.
+void EndGroup(pid_t group) {
+    kill(-group, SIGTERM);
+    const auto deadline = Clock::now() + 5s;
+    for (pid_t ended = 0; ended >= 0; ended = waitpid(-group, nullptr, WNOHANG)) {
+        if (ended > 0)
+            continue;
+        if (Clock::now() > deadline)
+            kill(-group, SIGKILL);
+        std::this_thread::sleep_for(5ms);
+    }
+}
+} // namespace
+
+// Everything the buses started is in their group.
 void ScreenReader::End() {
     EndOrca();
     close(toClient_);
     close(fromClient_);
-    kill(-buses_, SIGTERM);
-    const auto deadline = Clock::now() + 5s;
-    for (pid_t ended = 0; ended >= 0; ended = waitpid(-buses_, nullptr, WNOHANG)) {
-        if (ended > 0)
-            continue;
-        if (Clock::now() > deadline)
-            kill(-buses_, SIGKILL);
-        std::this_thread::sleep_for(5ms);
-    }
+    EndGroup(buses_);
 }
 
 // Orca starts the speech server as a daemon of its own, which outlives Orca: it comes to the
@@ -151,15 +158,7 @@ void ScreenReader::EndOrca() {
     std::error_code ignored;
     if (group <= 0)
         return (void)std::filesystem::remove_all(orcaRuntime_, ignored);
-    kill(-group, SIGTERM);
-    const auto deadline = Clock::now() + 5s;
-    for (pid_t ended = 0; ended >= 0; ended = waitpid(-group, nullptr, WNOHANG)) {
-        if (ended > 0)
-            continue;
-        if (Clock::now() > deadline)
-            kill(-group, SIGKILL);
-        std::this_thread::sleep_for(5ms);
-    }
+    EndGroup(group);
     std::filesystem::remove_all(orcaRuntime_, ignored);
 }
 
