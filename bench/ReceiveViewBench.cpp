@@ -33,7 +33,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/TextFont.h"
 

@@ -2,6 +2,6 @@
 # and the fuzz build both add them from here, so a source is named in one place only.
 # Expects comterm_cp1251_literals(target) and COMTERM_WINDOW_LAYER (qt, win32 or none).
 set(comterm_src ${CMAKE_CURRENT_LIST_DIR}/../src)
-foreach(part shared ui storage serial)
+foreach(part shared ui storage serial terminal)
     add_subdirectory(${comterm_src}/${part} ${CMAKE_BINARY_DIR}/src/${part})
 endforeach()

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 #include "ui/textview/BlockFile.h"
 #include "ui/textview/CaretMove.h"
 #include "ui/textview/TextViewModel.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/Window.h"
+#include "shared/ItemDescription.h"
 
 // A Windows-1251 line for the drop-down list entry of the port name; an entry whose device is
 // there stands out.

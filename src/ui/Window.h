@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "shared/ItemDescription.h"
 #include "ui/ControlId.h"
 
 // ---- Events ----
@@ -52,12 +53,6 @@ std::string GetText(ControlId id);
 // selects nothing; text that begins no entry leaves the selection as it is.
 void SetText(ControlId id, const std::string& text);
 void AddItem(ControlId id, const std::string& text);
-// How the drop-down list shows an entry: a text of its own, and whether the entry stands out
-// from the others (in bold, where the list can show it).
-struct ItemDescription {
-    std::string text;
-    bool standsOut = false;
-};
 // The drop-down list shows each entry as describe(entry) while the entry's text stays as it is.
 void SetItemDescriber(ControlId id, ItemDescription (*describe)(const std::string& entry));
 int GetSpinValue(ControlId id);

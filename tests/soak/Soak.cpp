@@ -43,11 +43,11 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "serial/ConnectionControl.h"
-#include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "support/PtyPeer.h"
+#include "terminal/ConnectionControl.h"
+#include "terminal/ReceivePump.h"
 #include "ui/Window.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,8 +1,8 @@
 #include "support/WindowUnderTest.h"
 
 #include "app/Startup.h"
+#include "shared/Cp1251.h"
 #include "shared/TerminalState.h"
-#include "ui/Cp1251.h"
 
 void WindowUnderTest::SetUp() {
     terminal = TerminalState{};

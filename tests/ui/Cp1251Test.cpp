@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 #include "ui/qt/QtText.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/qt/QtText.h"
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 
 QString ToQString(const std::string& cp1251) {
     QString result(static_cast<qsizetype>(cp1251.size()), Qt::Uninitialized);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <QFontMetricsF>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 
 QFont ViewDrawingFont(const QFont& font) {
     QFont result = font;

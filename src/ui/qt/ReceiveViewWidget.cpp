@@ -13,7 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewAccessible.h"
 #include "ui/qt/ReceiveViewGlyphs.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 
 namespace {
 enum class ByteKind { Word, Blank, Other };

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 
 inline std::wstring WideText(const std::string& text) {
     std::wstring wide;

@@ -11,12 +11,12 @@
 
 #include "app/EventLoop.h"
 #include "app/Startup.h"
-#include "serial/LineSender.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
 #include "support/ScratchDirectory.h"
 #include "support/win32/Win32WindowFixture.h"
+#include "terminal/LineSender.h"
 #include "ui/ControlTable.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <utility>
 
 #include "app/EventLoop.h"
+#include "shared/Cp1251.h"
 #include "shared/TerminalState.h"
 #include "support/win32/UnderWine.h"
 #include "support/win32/Win32WindowFixture.h"
 #include "ui/Appearance.h"
 #include "ui/ConnectPicture.h"
 #include "ui/ControlTable.h"
-#include "ui/Cp1251.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "serial/LineSender.h"
+#include "terminal/LineSender.h"
 
 #include "serial/ExtractLineToSend.h"
 #include "serial/SerialPort.h"

@@ -5,10 +5,10 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "shared/TerminalState.h"
 #include "LinkFixture.h"
-#include "support/ScratchDirectory.h"
 #include "serial/SerialPort.h"
+#include "shared/TerminalState.h"
+#include "support/ScratchDirectory.h"
 
 namespace {
 

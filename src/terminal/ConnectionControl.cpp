@@ -1,13 +1,13 @@
-#include "serial/ConnectionControl.h"
+#include "terminal/ConnectionControl.h"
 
 #include <string>
 
 #include "serial/ParseBaudText.h"
 #include "serial/PortDescription.h"
-#include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
+#include "terminal/ReceivePump.h"
 #include "ui/ConnectPicture.h"
 #include "ui/ControlTable.h"
 #include "ui/Window.h"

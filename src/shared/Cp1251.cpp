@@ -1,4 +1,4 @@
-#include "ui/Cp1251.h"
+#include "shared/Cp1251.h"
 
 #include <array>
 

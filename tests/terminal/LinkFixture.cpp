@@ -9,12 +9,12 @@
 #include <sys/ioctl.h>
 
 #include "app/Startup.h"
-#include "serial/ConnectionControl.h"
-#include "serial/LineSender.h"
-#include "serial/ReceivePump.h"
 #include "serial/SerialPort.h"
 #include "storage/ReceiveLog.h"
 #include "support/ScratchDirectory.h"
+#include "terminal/ConnectionControl.h"
+#include "terminal/LineSender.h"
+#include "terminal/ReceivePump.h"
 #include "ui/ControlHandlers.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/QtText.h"

@@ -103,12 +103,8 @@ TEST_F(SettingsTest, SteppingOrTypingTheSpinAppliesTheOpacityAtOnce) {
         int value;
         bool change;
     } edits[] = {
-        {"300", "255", 255, true},
-        {"19", "19", 255, true},
-        {"", "", 255, true},
-        {"abc", "", 255, false},
-        {"042", "042", 42, true},
-        {"7x", "7", 42, true},
+        {"300", "255", 255, true},         {"19", "19", 255, true},  {"", "", 255, true},
+        {"abc", "", 255, false},           {"042", "042", 42, true}, {"7x", "7", 42, true},
         {"99999999999", "255", 255, true},
     };
     for (const auto& edit : edits) {

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <sys/resource.h>
 
-#include "shared/TerminalState.h"
 #include "SettingsFixture.h"
-#include "storage/SettingsStore.h"
+#include "shared/TerminalState.h"
+#include "terminal/SettingsStore.h"
 
 namespace {
 

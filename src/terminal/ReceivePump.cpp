@@ -1,14 +1,14 @@
-#include "serial/ReceivePump.h"
+#include "terminal/ReceivePump.h"
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "serial/AppendByteText.h"
-#include "serial/ConnectionControl.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
 #include "storage/ReceiveLog.h"
+#include "terminal/ConnectionControl.h"
 #include "ui/Window.h"
 
 namespace {

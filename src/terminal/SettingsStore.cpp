@@ -1,4 +1,4 @@
-#include "storage/SettingsStore.h"
+#include "terminal/SettingsStore.h"
 
 #include "shared/TerminalState.h"
 #include "storage/SettingsFile.h"

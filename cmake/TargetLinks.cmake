@@ -1,0 +1,46 @@
+# Writes what each library and test program of src/ and tests/ links, as the build has it, one a
+# line:
+#   library comterm_serial comterm_shared
+#   program comterm_serial_tests comterm_serial comterm_test_plain GTest::gtest_main
+# so that a test can hold them to the architecture (cmake/CheckArchitecture.cmake). Called once
+# every target is defined.
+
+function(comterm_collect_targets directory out)
+    get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+    foreach(subdirectory ${subdirectories})
+        comterm_collect_targets(${subdirectory} more)
+        list(APPEND targets ${more})
+    endforeach()
+    set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+function(comterm_write_target_links file)
+    comterm_collect_targets(${PROJECT_SOURCE_DIR} targets)
+    set(text "")
+    foreach(target ${targets})
+        get_target_property(source_dir ${target} SOURCE_DIR)
+        get_target_property(type ${target} TYPE)
+        if(NOT source_dir MATCHES "^${PROJECT_SOURCE_DIR}/(src|tests)(/|$)")
+            continue()
+        elseif(type MATCHES "LIBRARY$")
+            set(kind library)
+        elseif(type STREQUAL "EXECUTABLE")
+            set(kind program)
+        else()
+            continue()
+        endif()
+        if(type STREQUAL "INTERFACE_LIBRARY")
+            get_target_property(links ${target} INTERFACE_LINK_LIBRARIES)
+        else()
+            get_target_property(links ${target} LINK_LIBRARIES)
+        endif()
+        if(NOT links)
+            set(links "")
+        endif()
+        list(SORT links)
+        list(JOIN links " " links)
+        string(APPEND text "${kind} ${target} ${links}\n")
+    endforeach()
+    file(WRITE ${file} "${text}")
+endfunction()
