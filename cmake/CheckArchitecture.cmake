@@ -2,7 +2,9 @@
 # docs/architecture.md: every library is in the table, everything the table names links exactly
 # what its row says, and nothing the table calls a leaf reaches the window seam, a window layer
 # or Qt, directly or through what it links.
-#   cmake -DLINKS=<build>/target-links.txt -DTABLE=docs/architecture.md -P CheckArchitecture.cmake
+# A row whose kind ends in "(Linux)" or "(Windows)" holds for that build only.
+#   cmake -DLINKS=<build>/target-links.txt -DTABLE=docs/architecture.md -DPLATFORM=Linux
+#         -P CheckArchitecture.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -32,6 +34,9 @@ foreach(row ${rows})
     list(GET cells 3 kind_cell)
     list(GET cells 4 links_cell)
     string(REGEX REPLACE "^ *`([^`]+)` *$" "\\1" name "${name_cell}")
+    if(kind_cell MATCHES "\\((Linux|Windows)\\) *$" AND NOT CMAKE_MATCH_1 STREQUAL PLATFORM)
+        continue()
+    endif()
     string(REGEX MATCHALL "`[^`]+`" table_links "${links_cell}")
     string(REPLACE "`" "" table_links "${table_links}")
     list(SORT table_links)
