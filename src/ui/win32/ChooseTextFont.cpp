@@ -14,11 +14,11 @@ namespace {
 constexpr DWORD kChooserFlags =
     CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
 
-LOGFONTA LogFontFrom(const FontSettings& font, const FontChoice& choice) {
+LOGFONTA LogFontFrom(const FontChoice& choice, int32_t points) {
     LOGFONTA preset{};
     std::strncpy(preset.lfFaceName, choice.face.c_str(), LF_FACESIZE - 1);
-    if (font.Size != 0)
-        preset.lfHeight = FontHeight(font.Size);
+    if (points != 0)
+        preset.lfHeight = FontHeight(points);
     preset.lfWeight = choice.weight;
     preset.lfItalic = choice.italic;
     preset.lfUnderline = choice.underline;
@@ -40,7 +40,7 @@ FontSettings Stored(const LOGFONTA& chosen, const CHOOSEFONTA& chooser) {
 
 void ChooseTextFont() {
     const FontChoice preset = ChooserPreset(terminal.Font);
-    LOGFONTA logFont = LogFontFrom(terminal.Font, preset);
+    LOGFONTA logFont = LogFontFrom(preset, terminal.Font.Size);
     CHOOSEFONTA chooser{};
     chooser.lStructSize = sizeof chooser;
     chooser.lpLogFont = &logFont;
