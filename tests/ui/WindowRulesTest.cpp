@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/FontChoice.h"
@@ -13,27 +14,26 @@
 
 namespace {
 
+auto Fields(const FontChoice& c) {
+    return std::tie(c.face, c.weight, c.italic, c.underline, c.strikeOut, c.color);
+}
+auto Fields(const FontSettings& f) {
+    return std::tie(f.Name, f.Size, f.Style, f.Color);
+}
+
 TEST(FontChoiceRules, PresetFromTheStoredFont) {
     const struct {
         FontSettings stored;
-        int weight;
-        bool italic, underline, strikeOut;
-        int32_t color;
+        FontChoice preset;
     } rows[] = {
-        {{"Courier", 12, Bold | Italic, 0x0000FF}, kBoldWeight, true, false, false, 0x0000FF},
-        {{"Courier", 12, ProofQuality, kAutomaticColour}, 0, false, false, false, 0},
-        {{"Courier", 0, Underline | StrikeOut, 0xFFFFFF}, 0, false, true, true, 0xFFFFFF},
+        {{"Courier", 12, Bold | Italic, 0x0000FF},
+         {"Courier", kBoldWeight, true, false, false, 0x0000FF}},
+        {{"Courier", 12, ProofQuality, kAutomaticColour}, {"Courier", 0, false, false, false, 0}},
+        {{"Courier", 0, Underline | StrikeOut, 0xFFFFFF},
+         {"Courier", 0, false, true, true, 0xFFFFFF}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.stored.Style);
-        const FontChoice preset = ChooserPreset(row.stored);
-        EXPECT_EQ(preset.face, row.stored.Name);
-        EXPECT_EQ(preset.weight, row.weight);
-        EXPECT_EQ(preset.italic, row.italic);
-        EXPECT_EQ(preset.underline, row.underline);
-        EXPECT_EQ(preset.strikeOut, row.strikeOut);
-        EXPECT_EQ(preset.color, row.color);
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(Fields(ChooserPreset(row.stored)), Fields(row.preset)) << row.stored.Style;
 }
 
 TEST(FontChoiceRules, ChosenFontAsStored) {
@@ -52,12 +52,8 @@ TEST(FontChoiceRules, ChosenFontAsStored) {
         {{face31 + "g", 400, false, false, false, 0}, 80, {face31, 8, 0, 0}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.chosen.weight);
-        const FontSettings stored = ChosenFontSettings(row.chosen, row.tenthsOfPoint);
-        EXPECT_EQ(stored.Name, row.stored.Name);
-        EXPECT_EQ(stored.Size, row.stored.Size);
-        EXPECT_EQ(stored.Style, row.stored.Style);
-        EXPECT_EQ(stored.Color, row.stored.Color);
+        EXPECT_EQ(Fields(ChosenFontSettings(row.chosen, row.tenthsOfPoint)), Fields(row.stored))
+            << row.chosen.weight;
     }
 }
 
