@@ -19,8 +19,11 @@ struct FontSettings {
     std::string Name;  // Windows-1251, at most 31 characters
     int32_t Size = 0;  // points
     int32_t Style = 0; // FontStyle bits
-    int32_t Color = 0; // red | green << 8 | blue << 16; -1 is the automatic colour
+    int32_t Color = 0; // red | green << 8 | blue << 16, or kAutomaticColour
 };
+
+// The system's text colour, whatever it is at the time.
+constexpr int32_t kAutomaticColour = -1;
 
 constexpr std::size_t kMaxFaceNameLength = 31;
 

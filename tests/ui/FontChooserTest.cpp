@@ -269,7 +269,7 @@ TEST_F(FontChooserTest, ProofQualityStylePresetsRegularAndOkStoresZero) {
 }
 
 TEST_F(FontChooserTest, AutomaticColourPresetsBlack) {
-    useFont(u"Courier", 12, 0, -1);
+    useFont(u"Courier", 12, 0, kAutomaticColour);
     ChooseWith([](FontChooserDialog& dialog) {
         EXPECT_EQ(PartOf<QComboBox>(dialog, "color")->currentText(), Utf16(u"Чёрный"));
         EXPECT_EQ(dialog.chosen().color, QColor(Qt::black));
@@ -279,7 +279,7 @@ TEST_F(FontChooserTest, AutomaticColourPresetsBlack) {
 }
 
 TEST_F(FontChooserTest, ChosenEffectsReachTheSettingsAndBothTextControls) {
-    useFont(u"Courier", 12, 0, -1);
+    useFont(u"Courier", 12, 0, kAutomaticColour);
     QString face;
     ChooseWith([&](FontChooserDialog& dialog) {
         auto* faces = PartOf<QListWidget>(dialog, "faceList");
@@ -319,14 +319,14 @@ TEST_F(FontChooserTest, TextSelectionAndCaretReadOnDarkAndLightDesktops) {
         Desktop desktop;
         int32_t color;
         QRgb background;
-        double textContrast; // the least the text reaches; the sample shows -1 as black
+        double textContrast; // the least the text reaches; the sample shows automatic as black
     } rows[] = {
-        {kAdwaitaDarkLike, -1, kAdwaitaDarkLike[1], kTextContrast},
+        {kAdwaitaDarkLike, kAutomaticColour, kAdwaitaDarkLike[1], kTextContrast},
         {kAdwaitaDarkLike, 0, 0xFFFFFF, kTextContrast},
-        {kDarkerLike, -1, kDarkerLike[1], kTextContrast},
+        {kDarkerLike, kAutomaticColour, kDarkerLike[1], kTextContrast},
         {kDarkerLike, 0, 0xFFFFFF, kTextContrast},
         {kLight, 0x00FFFF, 0x000000, kTextContrast}, // yellow, on neither base nor white
-        {kGrey, -1, kGrey[1], kTextContrast},
+        {kGrey, kAutomaticColour, kGrey[1], kTextContrast},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.desktop[1]) + " " + std::to_string(row.color));

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "storage/InPlaceWrite.h"
+#include "storage/ReplacementSteps.h"
 #include "storage/TempFileName.h"
 
 namespace {
@@ -156,6 +157,8 @@ class InPlaceFd final : public InPlaceFile {
     int fd_;
 };
 
+} // namespace
+
 void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     if (ExistsAsOtherThanAFile(target)) {
         return;
@@ -171,8 +174,6 @@ void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     }
     close(fd);
 }
-
-} // namespace
 
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
     if (ExistsAsOtherThanAFile(name)) {
@@ -232,21 +233,23 @@ bool BeginReplacement(const std::string& name, Replacement& replacement) {
     return false;
 }
 
-void FinishReplacement(Replacement& replacement, std::string_view bytes) {
-    if (!replacement.TempName.empty()) {
-        const int fd = Fd(replacement.Handle);
-        const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
-        const bool closed = close(fd) == 0;
-        if (written && closed &&
-            rename(replacement.TempName.c_str(), replacement.Target.c_str()) == 0) {
-            SyncDirectory(replacement.Target);
-            replacement = {};
-            return;
-        }
-        unlink(replacement.TempName.c_str());
+bool WriteFlushAndClose(FileHandle file, std::string_view bytes) {
+    const int fd = Fd(file);
+    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    return written && closed;
+}
+
+bool MoveOverTarget(const std::string& tempName, const std::string& target) {
+    if (rename(tempName.c_str(), target.c_str()) != 0) {
+        return false;
     }
-    WriteTargetInPlace(replacement.Target, bytes);
-    replacement = {};
+    SyncDirectory(target);
+    return true;
+}
+
+void RemoveFile(const std::string& name) {
+    unlink(name.c_str());
 }
 
 FileHandle OpenLockedForAppend(const std::string& name) {

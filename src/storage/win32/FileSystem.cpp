@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "storage/InPlaceWrite.h"
+#include "storage/ReplacementSteps.h"
 #include "storage/TempFileName.h"
 
 namespace {
@@ -92,6 +93,8 @@ bool MayWriteInPlace(const std::string& target) {
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
+} // namespace
+
 void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     if (!MayWriteInPlace(target))
         return;
@@ -105,8 +108,6 @@ void WriteTargetInPlace(const std::string& target, std::string_view bytes) {
     }
     CloseHandle(handle);
 }
-
-} // namespace
 
 FileAccess ReadWholeFile(const std::string& name, std::string& bytes) {
     FileAccess access = FileAccess::ReadWrite;
@@ -149,21 +150,20 @@ bool BeginReplacement(const std::string& target, Replacement& replacement) {
     return false;
 }
 
-void FinishReplacement(Replacement& replacement, std::string_view bytes) {
-    if (!replacement.TempName.empty()) {
-        const HANDLE handle = Handle(replacement.Handle);
-        const bool written = WriteAll(handle, bytes) && FlushFileBuffers(handle);
-        const bool closed = CloseHandle(handle);
-        if (written && closed &&
-            MoveFileExA(replacement.TempName.c_str(), replacement.Target.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            replacement = {};
-            return;
-        }
-        DeleteFileA(replacement.TempName.c_str());
-    }
-    WriteTargetInPlace(replacement.Target, bytes);
-    replacement = {};
+bool WriteFlushAndClose(FileHandle file, std::string_view bytes) {
+    const HANDLE handle = Handle(file);
+    const bool written = WriteAll(handle, bytes) && FlushFileBuffers(handle);
+    const bool closed = CloseHandle(handle);
+    return written && closed;
+}
+
+bool MoveOverTarget(const std::string& tempName, const std::string& target) {
+    return MoveFileExA(tempName.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void RemoveFile(const std::string& name) {
+    DeleteFileA(name.c_str());
 }
 
 FileHandle OpenLockedForAppend(const std::string& name) {

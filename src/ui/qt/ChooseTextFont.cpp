@@ -1,5 +1,6 @@
 #include "shared/TerminalState.h"
 #include "ui/Appearance.h"
+#include "ui/FontChoice.h"
 #include "ui/qt/FontChooserDialog.h"
 #include "ui/qt/ModalDialogGuard.h"
 #include "ui/qt/QtText.h"
@@ -7,30 +8,29 @@
 
 namespace {
 
-constexpr int kBoldWeight = 700;
-
 FontPreset PresetFrom(const FontSettings& font) {
+    const FontChoice choice = ChooserPreset(font);
     FontPreset preset;
-    preset.face = ToQString(font.Name);
+    preset.face = ToQString(choice.face);
     if (font.Size != 0)
         preset.pixelHeight = BuildTextFont(font).pixelSize();
-    if (font.Style & Bold)
-        preset.weight = kBoldWeight;
-    preset.italic = font.Style & Italic;
-    preset.underline = font.Style & Underline;
-    preset.strikeOut = font.Style & StrikeOut;
-    // The chooser has no automatic colour; it starts from black instead.
-    preset.color = font.Color == -1 ? QColor(Qt::black) : TextColor(font.Color);
+    if (choice.weight != 0)
+        preset.weight = choice.weight;
+    preset.italic = choice.italic;
+    preset.underline = choice.underline;
+    preset.strikeOut = choice.strikeOut;
+    preset.color = TextColor(choice.color);
     return preset;
 }
 
-void Store(const ChosenFont& chosen, FontSettings& font) {
-    font.Name = FromQString(chosen.face).substr(0, kMaxFaceNameLength);
-    font.Size = chosen.tenthsOfPoint / 10;
-    // Only the exact bold weight is bold; lighter and heavier weights fall back to regular.
-    font.Style = (chosen.weight == kBoldWeight ? Bold : 0) | (chosen.italic ? Italic : 0) |
-                 (chosen.underline ? Underline : 0) | (chosen.strikeOut ? StrikeOut : 0);
-    font.Color = ColorValue(chosen.color);
+FontSettings Stored(const ChosenFont& chosen) {
+    return ChosenFontSettings({.face = FromQString(chosen.face),
+                               .weight = chosen.weight,
+                               .italic = chosen.italic,
+                               .underline = chosen.underline,
+                               .strikeOut = chosen.strikeOut,
+                               .color = ColorValue(chosen.color)},
+                              chosen.tenthsOfPoint);
 }
 
 } // namespace
@@ -44,6 +44,6 @@ void ChooseTextFont() {
             return;
         chosen = dialog.chosen();
     }
-    Store(chosen, terminal.Font);
+    terminal.Font = Stored(chosen);
     ApplyTextFont();
 }

@@ -18,6 +18,7 @@
 #include "ui/qt/SendEditorWidget.h"
 #include "ui/qt/TransparencySpinBox.h"
 #include "ui/qt/ViewSplitterWidget.h"
+#include "ui/TabOrder.h"
 
 MainWindowWidget::MainWindowWidget() {
     InstallControlAccessibility();
@@ -151,23 +152,17 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool MainWindowWidget::focusNextPrevChild(bool next) {
-    int current = -1;
-    for (int id = 0; id < ViewSplitter; ++id) {
-        QWidget* focus = focusWidget();
-        if (focus && (controls_[id] == focus || controls_[id]->isAncestorOf(focus)))
-            current = id;
-    }
-    const int count = ViewSplitter; // every control but the splitter can take the focus
-    const int start = current >= 0 ? current : (next ? count - 1 : 0);
-    for (int step = 1; step <= count; ++step) {
-        const int id = (start + (next ? step : -step) + count) % count;
-        QWidget* target = controls_[id];
-        if (target->isEnabled() && target->isVisibleTo(this)) {
-            target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-            return true;
-        }
-    }
-    return false;
+    QWidget* focus = focusWidget();
+    const int current = ControlHoldingFocus([&](ControlId id) {
+        return focus && (controls_[id] == focus || controls_[id]->isAncestorOf(focus));
+    });
+    const int target = NextFocusControl(current, next, [this](ControlId id) {
+        return controls_[id]->isEnabled() && controls_[id]->isVisibleTo(this);
+    });
+    if (target < 0)
+        return false;
+    controls_[target]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void MainWindowWidget::resizeEvent(QResizeEvent*) {

@@ -59,7 +59,7 @@ QFont BuildTextFont(const FontSettings& settings) {
 }
 
 QColor TextColor(int32_t colorValue) {
-    if (colorValue == -1)
+    if (colorValue == kAutomaticColour)
         return {};
     const auto value = static_cast<uint32_t>(colorValue);
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);

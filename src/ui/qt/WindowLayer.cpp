@@ -1,6 +1,7 @@
 #include "ui/qt/WindowLayer.h"
 
 #include <memory>
+#include <optional>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -12,10 +13,11 @@
 #include <QSocketNotifier>
 #include <QSpinBox>
 #include <QTimer>
+#include <vector>
 
-#include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
 #include "ui/EventQueue.h"
+#include "ui/ListSelection.h"
 #include "ui/qt/ConnectButtonWidget.h"
 #include "ui/qt/DropDownComboWidget.h"
 #include "ui/qt/EmptyTitle.h"
@@ -160,20 +162,15 @@ namespace {
 
 void SetComboText(DropDownComboWidget* combo, const std::string& text) {
     if (combo->isEditable()) {
-        combo->setCurrentIndex(-1);
+        combo->setCurrentIndex(kNoEntry);
         combo->setEditText(ToQString(text));
         return;
     }
-    if (text.empty()) {
-        combo->setCurrentIndex(-1);
-        return;
-    }
-    for (int i = 0; i < combo->count(); ++i) {
-        if (StartsWithIgnoringAsciiCase(FromQString(combo->itemText(i)), text)) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-    }
+    std::vector<std::string> entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries.push_back(FromQString(combo->itemText(i)));
+    if (const std::optional<int> entry = EntryForText(entries, text))
+        combo->setCurrentIndex(*entry);
 }
 
 } // namespace

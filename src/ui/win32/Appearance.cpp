@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include "shared/TerminalState.h"
+#include "ui/FontChoice.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/ModalDialogGuard.h"
 #include "ui/win32/TextColours.h"
 #include "ui/win32/TextFont.h"
 
 namespace {
+
+constexpr LONG kRegularWeight = 400;
 
 // The one font of both text controls; a new one replaces it.
 HFONT textFont = nullptr;

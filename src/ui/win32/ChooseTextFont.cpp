@@ -5,6 +5,7 @@
 
 #include "shared/TerminalState.h"
 #include "ui/Appearance.h"
+#include "ui/FontChoice.h"
 #include "ui/win32/ModalDialogGuard.h"
 #include "ui/win32/TextFont.h"
 
@@ -13,44 +14,44 @@ namespace {
 constexpr DWORD kChooserFlags =
     CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
 
-LOGFONTA PresetFrom(const FontSettings& font) {
+LOGFONTA LogFontFrom(const FontChoice& choice, int32_t points) {
     LOGFONTA preset{};
-    std::strncpy(preset.lfFaceName, font.Name.c_str(), LF_FACESIZE - 1);
-    if (font.Size != 0)
-        preset.lfHeight = FontHeight(font.Size);
-    if (font.Style & Bold)
-        preset.lfWeight = kBoldWeight;
-    preset.lfItalic = (font.Style & Italic) != 0;
-    preset.lfUnderline = (font.Style & Underline) != 0;
-    preset.lfStrikeOut = (font.Style & StrikeOut) != 0;
+    std::strncpy(preset.lfFaceName, choice.face.c_str(), LF_FACESIZE - 1);
+    if (points != 0)
+        preset.lfHeight = FontHeight(points);
+    preset.lfWeight = choice.weight;
+    preset.lfItalic = choice.italic;
+    preset.lfUnderline = choice.underline;
+    preset.lfStrikeOut = choice.strikeOut;
     return preset;
 }
 
-void Store(const LOGFONTA& chosen, const CHOOSEFONTA& chooser, FontSettings& font) {
-    font.Name = std::string(chosen.lfFaceName).substr(0, kMaxFaceNameLength);
-    font.Size = chooser.iPointSize / 10;
-    // Only the exact bold weight is bold; lighter and heavier weights fall back to regular.
-    font.Style = (chosen.lfWeight == kBoldWeight ? Bold : 0) | (chosen.lfItalic ? Italic : 0) |
-                 (chosen.lfUnderline ? Underline : 0) | (chosen.lfStrikeOut ? StrikeOut : 0);
-    font.Color = static_cast<int32_t>(chooser.rgbColors);
+FontSettings Stored(const LOGFONTA& chosen, const CHOOSEFONTA& chooser) {
+    return ChosenFontSettings({.face = chosen.lfFaceName,
+                               .weight = static_cast<int>(chosen.lfWeight),
+                               .italic = chosen.lfItalic != 0,
+                               .underline = chosen.lfUnderline != 0,
+                               .strikeOut = chosen.lfStrikeOut != 0,
+                               .color = static_cast<int32_t>(chooser.rgbColors)},
+                              chooser.iPointSize);
 }
 
 } // namespace
 
 void ChooseTextFont() {
-    LOGFONTA logFont = PresetFrom(terminal.Font);
+    const FontChoice preset = ChooserPreset(terminal.Font);
+    LOGFONTA logFont = LogFontFrom(preset, terminal.Font.Size);
     CHOOSEFONTA chooser{};
     chooser.lStructSize = sizeof chooser;
     chooser.lpLogFont = &logFont;
     chooser.Flags = kChooserFlags;
-    // The chooser has no automatic colour; it starts from black instead.
-    chooser.rgbColors = terminal.Font.Color == -1 ? 0 : static_cast<COLORREF>(terminal.Font.Color);
+    chooser.rgbColors = static_cast<COLORREF>(preset.color);
     {
         ModalDialogGuard guard;
         chooser.hwndOwner = guard.owner();
         if (!ChooseFontA(&chooser))
             return;
     }
-    Store(logFont, chooser, terminal.Font);
+    terminal.Font = Stored(logFont, chooser);
     ApplyTextFont();
 }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "shared/AsciiCase.h"
 #include "ui/ControlTable.h"
+#include "ui/ListSelection.h"
 #include "ui/SpinText.h"
 #include "ui/win32/MainWindowState.h"
 #include "ui/win32/RichText.h"
@@ -74,22 +74,13 @@ namespace {
 
 void SetComboText(ControlId id, const std::string& text) {
     if (id == BaudCombo) {
-        SelectEntry(id, -1);
+        SelectEntry(id, kNoEntry);
         SetWindowTextA(ComboEdit(id), text.c_str());
         FollowTextWithList(id);
         return;
     }
-    if (text.empty()) {
-        SelectEntry(id, -1);
-        return;
-    }
-    const std::vector<std::string>& entries = ItemsOf(id).entries;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (StartsWithIgnoringAsciiCase(entries[i], text)) {
-            SelectEntry(id, static_cast<int>(i));
-            return;
-        }
-    }
+    if (const std::optional<int> entry = EntryForText(ItemsOf(id).entries, text))
+        SelectEntry(id, *entry);
 }
 
 } // namespace

@@ -2,15 +2,14 @@
 
 #include <commctrl.h>
 
+#include "ui/TabOrder.h"
 #include "ui/win32/MainWindowState.h"
 
 int FocusedControl(HWND focus) {
-    for (int id = 0; id < ViewSplitter; ++id) {
-        const HWND control = ControlHandle(static_cast<ControlId>(id));
-        if (control && (control == focus || IsChild(control, focus)))
-            return id;
-    }
-    return -1;
+    return ControlHoldingFocus([focus](ControlId id) {
+        const HWND control = ControlHandle(id);
+        return control && (control == focus || IsChild(control, focus));
+    });
 }
 
 namespace {
@@ -42,17 +41,12 @@ bool TakeFocusKey(const MSG& message) {
         return false;
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
         return false;
-    const bool next = GetKeyState(VK_SHIFT) >= 0;
-    const int count = ViewSplitter; // every control but the splitter can take the focus
-    const int current = FocusedControl(GetFocus());
-    const int start = current >= 0 ? current : (next ? count - 1 : 0);
-    for (int step = 1; step <= count; ++step) {
-        const auto id = static_cast<ControlId>((start + (next ? step : -step) + count) % count);
-        const HWND target = FocusTarget(id);
-        if (IsWindowEnabled(target) && IsWindowVisible(target)) {
-            SetFocus(target);
-            return true;
-        }
-    }
+    const int target =
+        NextFocusControl(FocusedControl(GetFocus()), GetKeyState(VK_SHIFT) >= 0, [](ControlId id) {
+            const HWND field = FocusTarget(id);
+            return IsWindowEnabled(field) && IsWindowVisible(field);
+        });
+    if (target >= 0)
+        SetFocus(FocusTarget(static_cast<ControlId>(target)));
     return true;
 }

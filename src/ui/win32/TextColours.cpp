@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int32_t kAutomaticColour = -1;
-
 bool HighContrastIsOn() {
     HIGHCONTRASTA contrast{};
     contrast.cbSize = sizeof contrast;

@@ -2,7 +2,7 @@
 // The colours of ReceiveView and SendEditor: the text colour of FontSettings on a background it
 // can be read on.
 
-// With the automatic colour (-1), or while the system's high-contrast mode is on, text and
+// With kAutomaticColour, or while the system's high-contrast mode is on, text and
 // background are the system's. A fixed colour keeps the text in it, on the system's window
 // colour when the text reaches the readable contrast there, else on whichever of that and
 // white gives it the more, or on black where that still reads poorly (BackgroundForText).

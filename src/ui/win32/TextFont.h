@@ -8,6 +8,3 @@
 // The character height in pixels for a point size on the display, negative as CreateFontA
 // takes it: 12 points at 96 dots per inch give -16.
 int FontHeight(int32_t points);
-
-constexpr LONG kBoldWeight = 700;
-constexpr LONG kRegularWeight = 400;

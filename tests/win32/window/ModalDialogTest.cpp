@@ -3,9 +3,9 @@
 #include <richedit.h>
 
 #include "shared/TerminalState.h"
+#include "support/win32/Win32WindowFixture.h"
 #include "ui/Appearance.h"
 #include "ui/win32/ModalDialogGuard.h"
-#include "support/win32/Win32WindowFixture.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST_F(ModalDialogs, FontChooserStartsFromTheSettingsAndOkStoresAndAppliesThem) 
 
 TEST_F(ModalDialogs, CancelledFontChooserChangesNothing) {
     const HWND onTop = OtherWindow(true, true);
-    terminal.Font = {"Liberation Mono", 12, Italic, -1};
+    terminal.Font = {"Liberation Mono", 12, Italic, kAutomaticColour};
     ApplyTextFont();
     WhileDialogIsOpen(
         ChooseTextFont, [](HWND) {}, IDCANCEL);
@@ -107,14 +107,14 @@ TEST_F(ModalDialogs, CancelledFontChooserChangesNothing) {
     EXPECT_EQ(terminal.Font.Name, "Liberation Mono");
     EXPECT_EQ(terminal.Font.Size, 12);
     EXPECT_EQ(terminal.Font.Style, Italic);
-    EXPECT_EQ(terminal.Font.Color, -1);
+    EXPECT_EQ(terminal.Font.Color, kAutomaticColour);
     EXPECT_TRUE(DefaultFormat(ReceiveView).dwEffects & CFE_AUTOCOLOR);
 }
 
 // The chooser knows no automatic colour and no proof quality: it starts from black and a
 // regular face, and OK stores those. The size is what the user picked.
 TEST_F(ModalDialogs, FontChooserStoresThePickedSizeBlackAndNoProofQuality) {
-    terminal.Font = {"Liberation Mono", 12, ProofQuality, -1};
+    terminal.Font = {"Liberation Mono", 12, ProofQuality, kAutomaticColour};
     WhileDialogIsOpen(
         ChooseTextFont,
         [](HWND chooser) {
