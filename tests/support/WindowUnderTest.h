@@ -34,7 +34,25 @@ class WindowUnderTest : public testing::Test {
     std::vector<WindowEvent> SettleAndTakeEvents();
     // As the window manager's close box asks.
     void AskToClose();
+
+    // What a user and an assistive tool meet, each through the layer's own means.
+    void ShowAndActivate();     // shown and the active window, as a click on it makes it
+    void ClickOn(ControlId id); // with the left mouse button
+    void StepSpin(bool up);     // an arrow of TransparencySpin
+    void TypeIntoSpin(const std::string& text); // over the whole text of its field
+    Place PlaceOfSpinArrows() const;
+    std::string TooltipOf(ControlId id) const; // empty where the control has none
+    std::string AccessibleNameOf(ControlId id) const;
 };
+
+// What the tests read beyond the window seam: the main window's title, and every queued event,
+// taken without waiting.
+std::string GetTitle();
+std::vector<WindowEvent> TakePendingEvents();
+
+// The kinds of a control's events among those taken, in their order.
+std::vector<ControlEventKind> KindsOf(const std::vector<WindowEvent>& events, ControlId id);
+bool Has(const std::vector<ControlEventKind>& kinds, ControlEventKind kind);
 
 // The Windows-1251 bytes of a text the test writes in UTF-16, through the program's table.
 std::string Cp1251(std::u16string_view text);

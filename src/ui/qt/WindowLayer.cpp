@@ -25,6 +25,7 @@
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
+#include "ui/qt/TickTimerForTests.h"
 #include "ui/qt/ViewSplitterWidget.h"
 #include "ui/Window.h"
 
@@ -268,10 +269,6 @@ void ApplyLayout() {
 
 void SetTitle(const std::string& title) {
     window->setWindowTitle(ToQString(title));
-}
-
-std::string GetTitle() {
-    return FromQString(window->windowTitle());
 }
 
 void ShowMessage(const std::string& text) {

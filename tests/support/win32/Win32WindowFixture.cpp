@@ -1,5 +1,9 @@
 #include "support/win32/Win32WindowFixture.h"
 
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include "ui/Cp1251.h"
 #include "ui/win32/KeyboardFocus.h"
 
 RECT Win32WindowTest::PlaceOf(HWND control) const {
@@ -87,6 +91,97 @@ std::vector<WindowEvent> WindowUnderTest::SettleAndTakeEvents() {
 
 void WindowUnderTest::AskToClose() {
     SendMessageA(MainWindowHandle(), WM_CLOSE, 0, 0);
+}
+
+std::string GetTitle() {
+    char title[512] = {};
+    GetWindowTextA(MainWindowHandle(), title, sizeof title);
+    return title;
+}
+
+void WindowUnderTest::ShowAndActivate() {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SettleAndTakeEvents();
+}
+
+void WindowUnderTest::ClickOn(ControlId id) {
+    SendMessageA(ControlHandle(id), BM_CLICK, 0, 0);
+}
+
+// A press and release of the left button on the upper or the lower arrow.
+void WindowUnderTest::StepSpin(bool up) {
+    RECT area;
+    GetClientRect(SpinArrows(), &area);
+    const LPARAM point = MAKELPARAM(area.right / 2, up ? 2 : area.bottom - 3);
+    SendMessageA(SpinArrows(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(SpinArrows(), WM_LBUTTONUP, 0, point);
+}
+
+void WindowUnderTest::TypeIntoSpin(const std::string& text) {
+    SendMessageA(ControlHandle(TransparencySpin), EM_SETSEL, 0, -1);
+    for (const char c : text)
+        SendMessageA(ControlHandle(TransparencySpin), WM_CHAR, static_cast<BYTE>(c), 1);
+}
+
+Place WindowUnderTest::PlaceOfSpinArrows() const {
+    RECT place;
+    GetWindowRect(SpinArrows(), &place);
+    MapWindowPoints(nullptr, MainWindowHandle(), reinterpret_cast<POINT*>(&place), 2);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+namespace {
+
+BOOL CALLBACK FindTooltips(HWND window, LPARAM found) {
+    if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == MainWindowHandle()) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND TooltipsWindow() {
+    HWND tips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltips, reinterpret_cast<LPARAM>(&tips));
+    return tips;
+}
+
+std::string WindowUnderTest::TooltipOf(ControlId id) const {
+    char text[256] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = MainWindowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(ControlHandle(id));
+    tool.lpszText = text;
+    SendMessageA(TooltipsWindow(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::pair<long, std::string> RoleAndName(HWND window) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                               reinterpret_cast<void**>(&object));
+    if (!object)
+        return {};
+    VARIANT self{}; // CHILDID_SELF
+    self.vt = VT_I4;
+    VARIANT role{};
+    BSTR name = nullptr;
+    object->get_accRole(self, &role);
+    object->get_accName(self, &name);
+    object->Release();
+    std::string text;
+    for (const wchar_t* c = name; c && *c; ++c)
+        text += UnicodeToCp1251(*c);
+    SysFreeString(name);
+    return {role.vt == VT_I4 ? role.lVal : 0, text};
+}
+
+std::string WindowUnderTest::AccessibleNameOf(ControlId id) const {
+    return RoleAndName(ControlHandle(id)).second;
 }
 
 bool BecomesForeground(HWND window) {
