@@ -18,9 +18,7 @@
 #include <QtGui/private/qguiapplication_p.h>
 
 #include "app/Startup.h"
-#include "shared/TerminalState.h"
 #include "support/qt/WindowFixture.h"
-#include "ui/ControlHandlers.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
@@ -28,37 +26,8 @@
 
 namespace {
 
-struct ExpectedTexts {
-    ControlId id;
-    const char16_t* tooltip;
-    const char16_t* name; // what assistive tools call it
-};
-
-const ExpectedTexts kTexts[] = {
-    {AutoConnectCheck, u"Автоподключение", u"Autoconnect"},
-    {ConnectButton, u"Подключить/отключить", u"Соединить"},
-    {PortCombo, u"", u"Порт"},
-    {BaudCombo, u"", u"Скорость"},
-    {HexOption, u"", u"HEX"},
-    {CharOption, u"", u"Char"},
-    {BinOption, u"", u"Bin"},
-    {LogCheck, u"", u"Лог"},
-    {OnTopCheck, u"Поверх остальных окон", u"Наверху"},
-    {NewDateCheck, u"Создавать новый лог с текущей датой при каждом соединении", u"Новая дата"},
-    {TransparencySpin, u"Прозрачность окна", u"Прозрачность окна"},
-    {ClearButton, u"Очистить", u"Очистить"},
-    {FontButton, u"", u"Шрифт"},
-    {ReceiveView, u"", u"Принятые данные"},
-    {SendEditor, u"", u"Строка для отправки"},
-    {ViewSplitter, u"", u""},
-};
-
 QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
-}
-
-QString AccessibleName(QWidget* widget) {
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
 }
 
 // What assistive clients hear of the window: each name change, notification shown and focus,
@@ -113,16 +82,12 @@ QRect CaptionRoom(QWidget* control) {
 
 } // namespace
 
-TEST_F(WindowTest, TooltipsNamesAndIcon) {
+// The controls' own texts are checked with the other window layer's.
+TEST_F(WindowTest, TitleIconAndTheNamesThatFollowTheState) {
     EXPECT_EQ(window()->windowTitle(), Q(u"Порт закрыт"));
     EXPECT_EQ(window()->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
-    for (const ExpectedTexts& expected : kTexts) {
-        EXPECT_EQ(control(expected.id)->toolTip(), Q(expected.tooltip)) << expected.id;
-        EXPECT_EQ(AccessibleName(control(expected.id)), Q(expected.name)) << expected.id;
-    }
     SetText(PortCombo, "COM5");
     SetText(BaudCombo, "9600");
-    SetText(ConnectButton, Cp1251(u"Разъединить"));
     QAccessibleInterface* port = QAccessible::queryAccessibleInterface(control(PortCombo));
     EXPECT_EQ(AccessibleName(control(PortCombo)), Q(u"Порт COM5")) << "the name, then the entry";
     EXPECT_EQ(port->text(QAccessible::Value), QStringLiteral("COM5"));
@@ -130,7 +95,6 @@ TEST_F(WindowTest, TooltipsNamesAndIcon) {
     port->valueInterface()->setCurrentValue(5);
     EXPECT_EQ(GetText(PortCombo), "COM6");
     EXPECT_EQ(AccessibleName(control(BaudCombo)), Q(u"Скорость"));
-    EXPECT_EQ(AccessibleName(control(ConnectButton)), Q(u"Разъединить")) << "its caption now";
     SetTitle(Cp1251(u"Порт открыт"));
     EXPECT_EQ(AccessibleName(window()), Q(u"Порт открыт"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(window())->role(), QAccessible::Window);
@@ -256,32 +220,6 @@ TEST_F(WindowTest, ControlKindsAndRanges) {
     EXPECT_TRUE(spin->alignment() & Qt::AlignRight);
     EXPECT_NE(qobject_cast<ReceiveViewWidget*>(control(ReceiveView)), nullptr);
     EXPECT_FALSE(window()->sendEditor()->isReadOnly());
-}
-
-TEST_F(WindowTest, SpinArrowsAreEighteenPixelsWideAndKeepTheRange) {
-    QSpinBox* spin = window()->spin();
-    QStyleOptionSpinBox option;
-    option.initFrom(spin);
-    option.rect = spin->rect();
-    const QRect up =
-        spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spin);
-    EXPECT_EQ(up.width(), 18);
-    EXPECT_EQ(up.right(), spin->width() - 1);
-
-    showAndActivate();
-    SetSpinValue(TransparencySpin, 255);
-    spin->setFocus();
-    QTest::keyClick(spin, Qt::Key_Up);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 255);
-    SetSpinValue(TransparencySpin, 5);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
-    QTest::keyClick(spin, Qt::Key_Down);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
-    auto* field = spin->findChild<QLineEdit*>();
-    field->selectAll();
-    QTest::keyClicks(field, "abc");
-    EXPECT_GE(GetSpinValue(TransparencySpin), 20);
-    EXPECT_LE(GetSpinValue(TransparencySpin), 255);
 }
 
 // A Windows window cannot be made this small, so this part of the layout rule is tested here.
@@ -443,11 +381,10 @@ TEST_F(WindowTest, CaptionsAndValuesShowWholeUnderAThemeFontOf14Points) {
     }
 }
 
-TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
+TEST_F(WindowTest, EachKeyThatChangesTheRateRunsTheHandlerOnce) {
     static std::vector<std::string> seen;
     seen.clear();
     BindControlHandler(BaudCombo, BindKind::ChangeOnly, [] { seen.push_back(GetText(BaudCombo)); });
-    BindControlHandler(ClearButton, BindKind::Any, [] { seen.push_back("clear"); });
     EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
     showAndActivate();
 
@@ -464,47 +401,6 @@ TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
     QComboBox* rates = window()->combo(BaudCombo);
     rates->setCurrentIndex(rates->findText("19200")); // as a pick from the list does
     EXPECT_EQ(seen.back(), "19200");
-
-    QTest::mouseClick(control(ClearButton), Qt::LeftButton);
-    EXPECT_EQ(seen.back(), "clear");
-    const std::vector<WindowEvent> events = SettleAndTakeEvents();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().type, EventType::Control);
-    EXPECT_EQ(events.back().control, ClearButton);
-}
-
-TEST_F(WindowTest, SelectInputModeAndClearReceiveView) {
-    BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
-    showAndActivate();
-
-    terminal.InputMode = 7;
-    ClearReceiveView(); // nothing to clear: no change, no error
-    EXPECT_EQ(GetText(ReceiveView), "");
-
-    QTest::mouseClick(control(BinOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Bin);
-    QTest::mouseClick(control(CharOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Char);
-    EXPECT_FALSE(IsChecked(BinOption)) << "one group";
-    terminal.InputMode = 7;
-    QTest::mouseClick(control(CharOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Char) << "the chosen button sets its mode again";
-    QTest::mouseClick(control(HexOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Hex);
-
-    SetChecked(HexOption, false); // none chosen, as after an unknown stored mode
-    terminal.InputMode = 5;
-    SelectInputMode();
-    EXPECT_EQ(terminal.InputMode, Hex);
-
-    AppendToView(ReceiveView, "41 42 ");
-    QTest::mouseClick(control(ClearButton), Qt::LeftButton);
-    EXPECT_EQ(GetText(ReceiveView), "");
-    AppendToView(ReceiveView, "43 ");
-    EXPECT_EQ(GetText(ReceiveView), "43 ");
 }
 
 TEST_F(WindowTest, TabCyclesInCreationOrderWithTextControlsLast) {
