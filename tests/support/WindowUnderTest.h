@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -43,6 +44,26 @@ class WindowUnderTest : public testing::Test {
     Place PlaceOfSpinArrows() const;
     std::string TooltipOf(ControlId id) const; // empty where the control has none
     std::string AccessibleNameOf(ControlId id) const;
+
+    // Runs the check on the main window shown and active, once in each look the layer can
+    // give its controls.
+    void InEachLook(const std::function<void()>& check);
+    Place ScreenArea() const;
+    Place ScreenPlaceOfControl(ControlId id) const;
+    // The ways a user opens a combo box's drop-down list, each from the control before it.
+    struct ListOpening {
+        const char* name;
+        std::function<void(ControlId id)> open;
+    };
+    std::vector<ListOpening> ListOpenings() const;
+    bool ListIsOpen(ControlId id) const;
+    Place ScreenPlaceOfList(ControlId id) const;
+    bool ListScrolls(ControlId id) const;
+    void CloseListWithEscape(ControlId id);
+    // How far the open list may overlap its box: the Qt lists' frame may take a pixel of it.
+    int ListOverlap() const;
+    // Whether opening and closing a list leaves the loop without events of the box.
+    bool ListsQueueNoEvents() const;
 };
 
 // What the tests read beyond the window seam: the main window's title, and every queued event,

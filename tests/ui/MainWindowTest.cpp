@@ -9,8 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -275,52 +273,6 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshWhenShownOrAskedFor) {
     EXPECT_EQ(GetText(PortCombo), "");
     for (const WindowEvent& event : SettleAndTakeEvents())
         EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
-}
-
-TEST_F(WindowTest, DropDownListsOpenBelowOrAboveTheirBoxAsScrollingListsInEveryStyle) {
-    struct StyleKept {
-        QString name = QApplication::style()->name();
-        ~StyleKept() { QApplication::setStyle(name); }
-    } kept;
-    for (const QString& style : QStyleFactory::keys()) {
-        SCOPED_TRACE(style.toStdString());
-        // The controls take the style that is current when they are made.
-        QApplication::setStyle(style);
-        DestroyMainWindow();
-        CreateMainWindow();
-        SetUpControls();
-        showAndActivate();
-        const QRect screen = window()->screen()->availableGeometry();
-        for (ControlId id : {PortCombo, BaudCombo}) {
-            for (const bool atScreenEnd : {false, true}) {
-                SCOPED_TRACE(id * 10 + atScreenEnd);
-                window()->move(screen.left() + 20,
-                               atScreenEnd ? screen.bottom() - 100 : screen.top() + 20);
-                QComboBox* combo = window()->combo(id);
-                const QRect box(combo->mapToGlobal(QPoint(0, 0)), combo->size());
-                // On the arrow, which opens the list of the editable box too.
-                QTest::mouseClick(combo, Qt::LeftButton, {},
-                                  QPoint(combo->width() - 5, combo->height() / 2));
-                QWidget* list = combo->view()->window();
-                ASSERT_TRUE(list->isVisible());
-                const QRect opened = list->geometry();
-                EXPECT_LE(opened.height(), 350);
-                if (atScreenEnd) {
-                    EXPECT_GE(opened.bottom(), box.top() - 1);
-                    EXPECT_LE(opened.bottom(), box.top());
-                } else {
-                    EXPECT_GE(opened.top(), box.bottom());
-                    EXPECT_LE(opened.top(), box.bottom() + 1);
-                }
-                // All twelve rates fit; the 256 ports scroll.
-                EXPECT_EQ(combo->view()->verticalScrollBar()->isVisible(), id == PortCombo);
-                QTest::keyClick(combo->view(), Qt::Key_Escape);
-                EXPECT_FALSE(list->isVisible());
-            }
-        }
-        for (const WindowEvent& event : SettleAndTakeEvents())
-            EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
-    }
 }
 
 // qt6ct and other platform themes set their font for the whole program once its event loop

@@ -141,6 +141,44 @@ TEST_F(WindowLayer, SelectInputModeAndClearReceiveView) {
     EXPECT_EQ(GetText(ReceiveView), "43 ");
 }
 
+// Each list drops below its box, or above it where the screen ends below, at most 350 pixels
+// high; the 256 ports scroll, the twelve rates fit.
+TEST_F(WindowLayer, DropDownListsOpenBesideTheirBoxesAtMost350High) {
+    InEachLook([this] {
+        const Place screen = ScreenArea();
+        for (const bool nearScreenEnd : {false, true}) {
+            PlaceWindow({screen.x + 100, screen.y + (nearScreenEnd ? screen.height - 150 : 100),
+                         kKeepPlacement, kKeepPlacement});
+            for (const ControlId id : {PortCombo, BaudCombo}) {
+                for (const ListOpening& way : ListOpenings()) {
+                    SCOPED_TRACE(std::string(way.name) +
+                                 (id == PortCombo ? " PortCombo" : " BaudCombo") +
+                                 (nearScreenEnd ? " near the screen's end" : ""));
+                    way.open(id);
+                    ASSERT_TRUE(ListIsOpen(id));
+                    const Place box = ScreenPlaceOfControl(id);
+                    const Place list = ScreenPlaceOfList(id);
+                    EXPECT_LE(list.height, 350);
+                    const int overlap =
+                        nearScreenEnd ? list.y + list.height - box.y : box.y + box.height - list.y;
+                    EXPECT_GE(overlap, 0);
+                    EXPECT_LE(overlap, ListOverlap());
+                    EXPECT_EQ(ListScrolls(id), id == PortCombo);
+                    if (id == PortCombo) {
+                        EXPECT_GE(list.height, 300);
+                    }
+                    CloseListWithEscape(id);
+                    EXPECT_FALSE(ListIsOpen(id));
+                }
+            }
+        }
+        if (ListsQueueNoEvents()) {
+            for (const WindowEvent& event : SettleAndTakeEvents())
+                EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
+        }
+    });
+}
+
 // The arrows stand 18 pixels wide at the box's right end. They and typing keep the value
 // inside 20 to 255; a step is an up-down event and a change, typing a change alone.
 TEST_F(WindowLayer, SpinArrowsAreEighteenPixelsWideAndKeepTheRange) {

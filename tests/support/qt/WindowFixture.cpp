@@ -1,11 +1,17 @@
 #include "support/qt/WindowFixture.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <QTest>
 
+#include "app/Startup.h"
 #include "ui/qt/QtText.h"
 
 QRect WindowTest::placeOf(ControlId id) const {
@@ -89,6 +95,67 @@ std::string WindowUnderTest::TooltipOf(ControlId id) const {
 
 std::string WindowUnderTest::AccessibleNameOf(ControlId id) const {
     return FromQString(AccessibleName(TheMainWindow()->control(id)));
+}
+
+// Each style of the Qt installation; the controls take the style that is current when they are
+// made.
+void WindowUnderTest::InEachLook(const std::function<void()>& check) {
+    const QString kept = QApplication::style()->name();
+    for (const QString& style : QStyleFactory::keys()) {
+        SCOPED_TRACE(style.toStdString());
+        QApplication::setStyle(style);
+        DestroyMainWindow();
+        CreateMainWindow();
+        SetUpControls();
+        ShowAndActivate();
+        check();
+    }
+    QApplication::setStyle(kept);
+}
+
+Place WindowUnderTest::ScreenArea() const {
+    const QRect screen = TheMainWindow()->screen()->availableGeometry();
+    return {screen.x(), screen.y(), screen.width(), screen.height()};
+}
+
+Place WindowUnderTest::ScreenPlaceOfControl(ControlId id) const {
+    QWidget* widget = TheMainWindow()->control(id);
+    const QPoint corner = widget->mapToGlobal(QPoint(0, 0));
+    return {corner.x(), corner.y(), widget->width(), widget->height()};
+}
+
+std::vector<WindowUnderTest::ListOpening> WindowUnderTest::ListOpenings() const {
+    // On the arrow, which opens the list of the editable box too.
+    return {{"click on the arrow", [](ControlId id) {
+                 QComboBox* combo = TheMainWindow()->combo(id);
+                 QTest::mouseClick(combo, Qt::LeftButton, {},
+                                   QPoint(combo->width() - 5, combo->height() / 2));
+             }}};
+}
+
+bool WindowUnderTest::ListIsOpen(ControlId id) const {
+    return TheMainWindow()->combo(id)->view()->window()->isVisible();
+}
+
+Place WindowUnderTest::ScreenPlaceOfList(ControlId id) const {
+    const QRect list = TheMainWindow()->combo(id)->view()->window()->geometry();
+    return {list.x(), list.y(), list.width(), list.height()};
+}
+
+bool WindowUnderTest::ListScrolls(ControlId id) const {
+    return TheMainWindow()->combo(id)->view()->verticalScrollBar()->isVisible();
+}
+
+void WindowUnderTest::CloseListWithEscape(ControlId id) {
+    QTest::keyClick(TheMainWindow()->combo(id)->view(), Qt::Key_Escape);
+}
+
+int WindowUnderTest::ListOverlap() const {
+    return 1;
+}
+
+bool WindowUnderTest::ListsQueueNoEvents() const {
+    return true;
 }
 
 QString AccessibleName(QWidget* widget) {

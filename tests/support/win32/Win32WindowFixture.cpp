@@ -184,6 +184,92 @@ std::string WindowUnderTest::AccessibleNameOf(ControlId id) const {
     return RoleAndName(ControlHandle(id)).second;
 }
 
+void WindowUnderTest::InEachLook(const std::function<void()>& check) {
+    ShowAndActivate();
+    check();
+}
+
+Place WindowUnderTest::ScreenArea() const {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+namespace {
+
+Place PlaceOnScreen(HWND window) {
+    RECT place;
+    GetWindowRect(window, &place);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+// The list window of a combo box's inner combo box control.
+HWND ListOf(ControlId id) {
+    const auto inner =
+        reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETCOMBOCONTROL, 0, 0));
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    EXPECT_TRUE(GetComboBoxInfo(inner, &parts));
+    return parts.hwndList;
+}
+
+// As Tab from the control before it puts the focus there.
+void TabInto(ControlId id) {
+    SetFocus(ControlHandle(static_cast<ControlId>(id - 1)));
+    PressKeys({VK_TAB});
+}
+
+} // namespace
+
+Place WindowUnderTest::ScreenPlaceOfControl(ControlId id) const {
+    return PlaceOnScreen(ControlHandle(id));
+}
+
+std::vector<WindowUnderTest::ListOpening> WindowUnderTest::ListOpenings() const {
+    return {{"click on the arrow",
+             [](ControlId id) {
+                 TabInto(id);
+                 RECT box;
+                 GetClientRect(ControlHandle(id), &box);
+                 ClickAt(ScreenPointOf(ControlHandle(id), box.right - 6, box.bottom / 2));
+             }},
+            {"F4",
+             [](ControlId id) {
+                 TabInto(id);
+                 PressKeys({VK_F4});
+             }},
+            {"Alt+Down", [](ControlId id) {
+                 TabInto(id);
+                 PressKeys({VK_MENU, VK_DOWN});
+             }}};
+}
+
+bool WindowUnderTest::ListIsOpen(ControlId id) const {
+    return IsWindowVisible(ListOf(id));
+}
+
+Place WindowUnderTest::ScreenPlaceOfList(ControlId id) const {
+    return PlaceOnScreen(ListOf(id));
+}
+
+bool WindowUnderTest::ListScrolls(ControlId id) const {
+    SCROLLBARINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    GetScrollBarInfo(ListOf(id), OBJID_VSCROLL, &scroll);
+    return !(scroll.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+}
+
+void WindowUnderTest::CloseListWithEscape(ControlId) {
+    PressKeys({VK_ESCAPE});
+}
+
+int WindowUnderTest::ListOverlap() const {
+    return 0;
+}
+
+// The boxes queue events of their own while a user opens and closes their lists.
+bool WindowUnderTest::ListsQueueNoEvents() const {
+    return false;
+}
+
 bool BecomesForeground(HWND window) {
     for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {
         SetForegroundWindow(window);

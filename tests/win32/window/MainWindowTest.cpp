@@ -30,67 +30,6 @@ TEST_F(MainWindowGeometry, FrameHasACaptionItsBoxesAndASizingBorder) {
         EXPECT_EQ(style & part, part);
 }
 
-// Each list opens as a user opens it: a click on the arrow, or F4 or Alt+Down where Tab put the
-// focus. It drops below its box, or above it where the screen ends below, at most 350 pixels
-// high; the 256 ports scroll.
-TEST_F(MainWindowGeometry, DropDownListsOpenBesideTheirBoxesAtMost350High) {
-    ShowMainWindow();
-    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const struct {
-        const char* name;
-        std::function<void(HWND combo)> open;
-    } ways[] = {{"click on the arrow",
-                 [](HWND combo) {
-                     RECT box;
-                     GetClientRect(combo, &box);
-                     ClickAt(ScreenPointOf(combo, box.right - 6, box.bottom / 2));
-                 }},
-                {"F4", [](HWND) { PressKeys({VK_F4}); }},
-                {"Alt+Down", [](HWND) {
-                     PressKeys({VK_MENU, VK_DOWN});
-                 }}};
-    for (const bool nearScreenBottom : {false, true}) {
-        PlaceWindow(
-            {100, nearScreenBottom ? screenHeight - 150 : 100, kKeepPlacement, kKeepPlacement});
-        for (const ControlId id : {PortCombo, BaudCombo}) {
-            const HWND combo = ControlHandle(id);
-            const auto inner =
-                reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETCOMBOCONTROL, 0, 0));
-            COMBOBOXINFO parts{};
-            parts.cbSize = sizeof parts;
-            ASSERT_TRUE(GetComboBoxInfo(inner, &parts));
-            for (const auto& way : ways) {
-                SCOPED_TRACE(std::string(way.name) +
-                             (id == PortCombo ? " PortCombo" : " BaudCombo") +
-                             (nearScreenBottom ? " near the screen's bottom" : ""));
-                SetFocus(ControlHandle(id == PortCombo ? ConnectButton : PortCombo));
-                PressKeys({VK_TAB});
-                way.open(combo);
-                ASSERT_TRUE(IsWindowVisible(parts.hwndList));
-                RECT box;
-                RECT list;
-                GetWindowRect(combo, &box);
-                GetWindowRect(parts.hwndList, &list);
-                EXPECT_LE(Height(list), 350);
-                if (nearScreenBottom)
-                    EXPECT_EQ(list.bottom, box.top);
-                else
-                    EXPECT_EQ(list.top, box.bottom);
-                if (id == PortCombo) {
-                    SCROLLBARINFO scroll{};
-                    scroll.cbSize = sizeof scroll;
-                    GetScrollBarInfo(parts.hwndList, OBJID_VSCROLL, &scroll);
-                    EXPECT_FALSE(scroll.rgstate[0] & STATE_SYSTEM_INVISIBLE);
-                    EXPECT_GE(Height(list), 300);
-                }
-                PressKeys({VK_ESCAPE});
-                EXPECT_FALSE(IsWindowVisible(parts.hwndList));
-            }
-        }
-    }
-}
-
 TEST_F(MainWindowGeometry, SpinBoxIsAnEditFieldWithArrowsAtItsRightEnd) {
     const RECT edit = PlaceOf(TransparencySpin);
     const RECT arrows = PlaceOf(SpinArrows());
