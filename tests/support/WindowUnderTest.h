@@ -60,11 +60,12 @@ class WindowUnderTest : public testing::Test {
     Place ScreenPlaceOfList(ControlId id) const;
     bool ListScrolls(ControlId id) const;
     void CloseListWithEscape(ControlId id);
-    // How far the open list may overlap its box: the Qt lists' frame may take a pixel of it.
-    int ListOverlap() const;
-    // Whether opening and closing a list leaves the loop without events of the box.
-    bool ListsQueueNoEvents() const;
 };
+
+// How far an open list may overlap its box (the Qt lists' frame may take a pixel of it), and
+// whether opening and closing a list leaves the loop without events of the box.
+extern const int kListOverlap;
+extern const bool kListsQueueNoEvents;
 
 // What the tests read beyond the window seam: the main window's title, and every queued event,
 // taken without waiting.

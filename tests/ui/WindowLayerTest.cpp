@@ -11,68 +11,51 @@ namespace {
 
 using WindowLayer = WindowUnderTest;
 
+// The control table: each control's place in the client area, caption and tooltip; and the
+// name assistive tools read, the caption or the window's own name for a control without one.
 const struct {
     ControlId id;
     Place place;
-} kPlaces[] = {
-    {AutoConnectCheck, {12, 4, 84, 16}},
-    {ConnectButton, {12, 20, 80, 20}},
-    {PortCombo, {100, 20, 64, 20}},
-    {BaudCombo, {100, 42, 64, 22}},
-    {HexOption, {170, 36, 44, 16}},
-    {CharOption, {170, 52, 44, 16}},
-    {BinOption, {170, 20, 44, 16}},
-    {LogCheck, {168, 4, 42, 16}},
-    {OnTopCheck, {100, 4, 64, 16}},
-    {NewDateCheck, {212, 4, 80, 16}},
-    {TransparencySpin, {222, 20, 62, 20}},
-    {ClearButton, {12, 44, 80, 20}},
-    {FontButton, {222, 46, 62, 18}},
-    {ReceiveView, {0, 68, 288, 100}},
-    {SendEditor, {0, 68 + 100 + 7, 288, 133}},
-    {ViewSplitter, {0, 68, 288, 240}},
+    const char16_t* caption; // null: none
+    const char16_t* tooltip; // empty: none
+    const char16_t* name;
+} kTable[] = {
+    {AutoConnectCheck, {12, 4, 84, 16}, u"Autoconnect", u"Автоподключение", u"Autoconnect"},
+    {ConnectButton, {12, 20, 80, 20}, u"Соединить", u"Подключить/отключить", u"Соединить"},
+    {PortCombo, {100, 20, 64, 20}, nullptr, u"", u"Порт"},
+    {BaudCombo, {100, 42, 64, 22}, nullptr, u"", u"Скорость"},
+    {HexOption, {170, 36, 44, 16}, u"HEX", u"", u"HEX"},
+    {CharOption, {170, 52, 44, 16}, u"Char", u"", u"Char"},
+    {BinOption, {170, 20, 44, 16}, u"Bin", u"", u"Bin"},
+    {LogCheck, {168, 4, 42, 16}, u"Лог", u"", u"Лог"},
+    {OnTopCheck, {100, 4, 64, 16}, u"Наверху", u"Поверх остальных окон", u"Наверху"},
+    {NewDateCheck,
+     {212, 4, 80, 16},
+     u"Новая дата",
+     u"Создавать новый лог с текущей датой при каждом соединении",
+     u"Новая дата"},
+    {TransparencySpin, {222, 20, 62, 20}, nullptr, u"Прозрачность окна", u"Прозрачность окна"},
+    {ClearButton, {12, 44, 80, 20}, u"Очистить", u"Очистить", u"Очистить"},
+    {FontButton, {222, 46, 62, 18}, u"Шрифт", u"", u"Шрифт"},
+    {ReceiveView, {0, 68, 288, 100}, nullptr, u"", u"Принятые данные"},
+    {SendEditor, {0, 68 + 100 + 7, 288, 133}, nullptr, u"", u"Строка для отправки"},
+    {ViewSplitter, {0, 68, 288, 240}, nullptr, u"", u""},
 };
 
 TEST_F(WindowLayer, CreatedHiddenWithEveryControlInPlace) {
     EXPECT_FALSE(IsShown());
     EXPECT_EQ(ClientArea(), (Place{0, 0, 292, 312}));
     EXPECT_EQ(GetTitle(), Cp1251(u"Порт закрыт"));
-    for (const auto& expected : kPlaces)
+    for (const auto& expected : kTable)
         EXPECT_EQ(PlaceOfControl(expected.id), expected.place) << expected.id;
     EXPECT_EQ(GetSplitterPosition(), 100);
 }
 
-// Caption and tooltip as the window's control table gives them, and the name assistive tools
-// read: the caption, or the window's own name for a control without one.
-const struct {
-    ControlId id;
-    const char16_t* caption; // null: none
-    const char16_t* tooltip; // empty: none
-    const char16_t* name;
-} kTexts[] = {
-    {AutoConnectCheck, u"Autoconnect", u"Автоподключение", u"Autoconnect"},
-    {ConnectButton, u"Соединить", u"Подключить/отключить", u"Соединить"}, // from the set-up
-    {PortCombo, nullptr, u"", u"Порт"},
-    {BaudCombo, nullptr, u"", u"Скорость"},
-    {HexOption, u"HEX", u"", u"HEX"},
-    {CharOption, u"Char", u"", u"Char"},
-    {BinOption, u"Bin", u"", u"Bin"},
-    {LogCheck, u"Лог", u"", u"Лог"},
-    {OnTopCheck, u"Наверху", u"Поверх остальных окон", u"Наверху"},
-    {NewDateCheck, u"Новая дата", u"Создавать новый лог с текущей датой при каждом соединении",
-     u"Новая дата"},
-    {TransparencySpin, nullptr, u"Прозрачность окна", u"Прозрачность окна"},
-    {ClearButton, u"Очистить", u"Очистить", u"Очистить"},
-    {FontButton, u"Шрифт", u"", u"Шрифт"},
-    {ReceiveView, nullptr, u"", u"Принятые данные"},
-    {SendEditor, nullptr, u"", u"Строка для отправки"},
-    {ViewSplitter, nullptr, u"", u""},
-};
-
+// The connect button's caption "Соединить" is the set-up's.
 TEST_F(WindowLayer, CaptionsTooltipsAndNamesAreThoseOfTheTable) {
     AppendToView(ReceiveView, "data"); // what the text controls hold is no name
     SetText(SendEditor, "line");
-    for (const auto& expected : kTexts) {
+    for (const auto& expected : kTable) {
         SCOPED_TRACE(expected.id);
         if (expected.caption) {
             EXPECT_EQ(GetText(expected.id), Cp1251(expected.caption));
@@ -162,7 +145,7 @@ TEST_F(WindowLayer, DropDownListsOpenBesideTheirBoxesAtMost350High) {
                     const int overlap =
                         nearScreenEnd ? list.y + list.height - box.y : box.y + box.height - list.y;
                     EXPECT_GE(overlap, 0);
-                    EXPECT_LE(overlap, ListOverlap());
+                    EXPECT_LE(overlap, kListOverlap);
                     EXPECT_EQ(ListScrolls(id), id == PortCombo);
                     if (id == PortCombo) {
                         EXPECT_GE(list.height, 300);
@@ -172,7 +155,7 @@ TEST_F(WindowLayer, DropDownListsOpenBesideTheirBoxesAtMost350High) {
                 }
             }
         }
-        if (ListsQueueNoEvents()) {
+        if (kListsQueueNoEvents) {
             for (const WindowEvent& event : SettleAndTakeEvents())
                 EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
         }

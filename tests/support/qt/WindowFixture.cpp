@@ -150,13 +150,8 @@ void WindowUnderTest::CloseListWithEscape(ControlId id) {
     QTest::keyClick(TheMainWindow()->combo(id)->view(), Qt::Key_Escape);
 }
 
-int WindowUnderTest::ListOverlap() const {
-    return 1;
-}
-
-bool WindowUnderTest::ListsQueueNoEvents() const {
-    return true;
-}
+const int kListOverlap = 1;
+const bool kListsQueueNoEvents = true;
 
 QString AccessibleName(QWidget* widget) {
     return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);

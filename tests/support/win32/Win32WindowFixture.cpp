@@ -261,14 +261,9 @@ void WindowUnderTest::CloseListWithEscape(ControlId) {
     PressKeys({VK_ESCAPE});
 }
 
-int WindowUnderTest::ListOverlap() const {
-    return 0;
-}
-
+const int kListOverlap = 0;
 // The boxes queue events of their own while a user opens and closes their lists.
-bool WindowUnderTest::ListsQueueNoEvents() const {
-    return false;
-}
+const bool kListsQueueNoEvents = false;
 
 bool BecomesForeground(HWND window) {
     for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {
