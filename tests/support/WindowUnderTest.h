@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ui/Window.h"
@@ -40,7 +41,11 @@ class WindowUnderTest : public testing::Test {
     void ShowAndActivate();     // shown and the active window, as a click on it makes it
     void ClickOn(ControlId id); // with the left mouse button
     void StepSpin(bool up);     // an arrow of TransparencySpin
-    void TypeIntoSpin(const std::string& text); // over the whole text of its field
+    // The field of TransparencySpin or BaudCombo: typing over its text from start to end (all
+    // of it by default), and what is selected there, the caret alone as an empty selection.
+    void TypeInto(ControlId id, const std::string& text, int start = 0, int end = -1);
+    std::pair<int, int> SelectionIn(ControlId id) const;
+    void PressDownIn(ControlId id); // in a combo box, or its field where it has one
     Place PlaceOfSpinArrows() const;
     std::string TooltipOf(ControlId id) const; // empty where the control has none
     std::string AccessibleNameOf(ControlId id) const;

@@ -124,6 +124,31 @@ TEST_F(WindowLayer, SelectInputModeAndClearReceiveView) {
     EXPECT_EQ(GetText(ReceiveView), "43 ");
 }
 
+// Up and Down step the rate from the one shown, set or typed, and each key that changes it is
+// one change; typing leaves the caret after what it typed.
+TEST_F(WindowLayer, EachKeyThatChangesTheRateIsOneChange) {
+    static std::vector<std::string> seen;
+    seen.clear();
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, [] { seen.push_back(GetText(BaudCombo)); });
+    EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
+    ShowAndActivate();
+
+    SetText(BaudCombo, "9600"); // as Setting.ini gives it
+    PressDownIn(BaudCombo);
+    EXPECT_EQ(GetText(BaudCombo), "19200");
+    TypeInto(BaudCombo, "2", 1, 3); // 19200 becomes 1200
+    EXPECT_EQ(SelectionIn(BaudCombo), std::pair(2, 2)) << "the caret stays";
+    PressDownIn(BaudCombo);
+    EXPECT_EQ(GetText(BaudCombo), "2400");
+    EXPECT_EQ(seen, (std::vector<std::string>{"19200", "1200", "2400"}));
+    SettleAndTakeEvents();
+
+    SetText(PortCombo, "COM3");
+    PressDownIn(PortCombo);
+    EXPECT_EQ(GetText(PortCombo), "COM4");
+    EXPECT_TRUE(Has(KindsOf(SettleAndTakeEvents(), PortCombo), ControlEventKind::Change));
+}
+
 // Each list drops below its box, or above it where the screen ends below, at most 350 pixels
 // high; the 256 ports scroll, the twelve rates fit.
 TEST_F(WindowLayer, DropDownListsOpenBesideTheirBoxesAtMost350High) {
@@ -186,13 +211,13 @@ TEST_F(WindowLayer, SpinArrowsAreEighteenPixelsWideAndKeepTheRange) {
     EXPECT_TRUE(Has(stepped, ControlEventKind::UpDown));
     EXPECT_TRUE(Has(stepped, ControlEventKind::Change));
 
-    TypeIntoSpin("5");
+    TypeInto(TransparencySpin, "5");
     EXPECT_EQ(GetText(TransparencySpin), "5");
     const std::vector<ControlEventKind> typed = KindsOf(SettleAndTakeEvents(), TransparencySpin);
     EXPECT_TRUE(Has(typed, ControlEventKind::Change));
     EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
     for (const char* text : {"5", "abc"}) {
-        TypeIntoSpin(text);
+        TypeInto(TransparencySpin, text);
         EXPECT_GE(GetSpinValue(TransparencySpin), 20) << text;
         EXPECT_LE(GetSpinValue(TransparencySpin), 255) << text;
     }

@@ -72,10 +72,34 @@ void WindowUnderTest::StepSpin(bool up) {
     QTest::keyClick(spin, up ? Qt::Key_Up : Qt::Key_Down);
 }
 
-void WindowUnderTest::TypeIntoSpin(const std::string& text) {
-    auto* field = TheMainWindow()->spin()->findChild<QLineEdit*>();
-    field->selectAll();
+namespace {
+
+QLineEdit* FieldOf(ControlId id) {
+    if (id == TransparencySpin)
+        return TheMainWindow()->spin()->findChild<QLineEdit*>();
+    return TheMainWindow()->combo(id)->lineEdit();
+}
+
+} // namespace
+
+void WindowUnderTest::TypeInto(ControlId id, const std::string& text, int start, int end) {
+    QLineEdit* field = FieldOf(id);
+    field->setSelection(start, (end < 0 ? field->text().size() : end) - start);
     QTest::keyClicks(field, QString::fromStdString(text));
+}
+
+std::pair<int, int> WindowUnderTest::SelectionIn(ControlId id) const {
+    const QLineEdit* field = FieldOf(id);
+    if (!field->hasSelectedText())
+        return {field->cursorPosition(), field->cursorPosition()};
+    return {field->selectionStart(), field->selectionEnd()};
+}
+
+void WindowUnderTest::PressDownIn(ControlId id) {
+    QComboBox* combo = TheMainWindow()->combo(id);
+    QWidget* target = combo->isEditable() ? static_cast<QWidget*>(combo->lineEdit()) : combo;
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Down);
 }
 
 Place WindowUnderTest::PlaceOfSpinArrows() const {

@@ -118,10 +118,36 @@ void WindowUnderTest::StepSpin(bool up) {
     SendMessageA(SpinArrows(), WM_LBUTTONUP, 0, point);
 }
 
-void WindowUnderTest::TypeIntoSpin(const std::string& text) {
-    SendMessageA(ControlHandle(TransparencySpin), EM_SETSEL, 0, -1);
+namespace {
+
+HWND FieldOf(ControlId id) {
+    if (id == TransparencySpin)
+        return ControlHandle(id);
+    return reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETEDITCONTROL, 0, 0));
+}
+
+} // namespace
+
+void WindowUnderTest::TypeInto(ControlId id, const std::string& text, int start, int end) {
+    SendMessageA(FieldOf(id), EM_SETSEL, start, end);
     for (const char c : text)
-        SendMessageA(ControlHandle(TransparencySpin), WM_CHAR, static_cast<BYTE>(c), 1);
+        SendMessageA(FieldOf(id), WM_CHAR, static_cast<BYTE>(c), 1);
+}
+
+std::pair<int, int> WindowUnderTest::SelectionIn(ControlId id) const {
+    DWORD start = 0, end = 0;
+    SendMessageA(FieldOf(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+// Real input, to the field or the inner combo box, whichever takes the focus.
+void WindowUnderTest::PressDownIn(ControlId id) {
+    const HWND field = FieldOf(id);
+    SetFocus(field ? field
+                   : reinterpret_cast<HWND>(
+                         SendMessageA(ControlHandle(id), CBEM_GETCOMBOCONTROL, 0, 0)));
+    PressKeys({VK_DOWN});
 }
 
 Place WindowUnderTest::PlaceOfSpinArrows() const {
