@@ -55,7 +55,7 @@ class WindowUnderTest : public testing::Test {
     void InEachLook(const std::function<void()>& check);
     Place ScreenArea() const;
     Place ScreenPlaceOfControl(ControlId id) const;
-    // The ways a user opens a combo box's drop-down list, each from the control before it.
+    // The ways a user opens a combo box's drop-down list on this layer.
     struct ListOpening {
         const char* name;
         std::function<void(ControlId id)> open;
