@@ -1,7 +1,7 @@
 #include "storage/ReceiveLog.h"
 
-#include "shared/TerminalState.h"
 #include "shared/AsciiCase.h"
+#include "shared/TerminalState.h"
 #include "storage/FileSystem.h"
 
 #include <array>
@@ -10,6 +10,14 @@
 namespace {
 
 FileHandle logFile = kNoFile;
+
+std::tm SystemLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    // The program runs on one thread, so the shared result of localtime is safe to copy.
+    return *std::localtime(&now);
+}
+
+LocalClock logClock = SystemLocalTime;
 
 struct Token {
     std::string_view Name;
@@ -37,10 +45,7 @@ std::string ZeroPadded(int value, int width) {
 }
 
 std::string LogNameForNow() {
-    const std::time_t now = std::time(nullptr);
-    // The program runs on one thread, so the shared result of localtime is safe to copy.
-    const std::tm localTime = *std::localtime(&now);
-    return FormatTimestamp("%hh_%ii_%ss__%mm_%dd_%yyyy", localTime) + "_Tavik.log";
+    return FormatTimestamp("%hh_%ii_%ss__%mm_%dd_%yyyy", logClock()) + "_Tavik.log";
 }
 
 } // namespace
@@ -68,6 +73,10 @@ std::string FormatTimestamp(const std::string& mask, const std::tm& localTime) {
         }
     }
     return result;
+}
+
+void SetLogClock(LocalClock given) {
+    logClock = given ? given : SystemLocalTime;
 }
 
 void WriteLogChunk(const std::string& text) {

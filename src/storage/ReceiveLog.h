@@ -8,7 +8,12 @@
 // in any case; any other character is copied.
 std::string FormatTimestamp(const std::string& mask, const std::tm& localTime);
 
-// Appends the text to the open log, first opening one named after the current local time;
+// The local time a new log is named after. The system's clock unless another is given: a null
+// clock gives the system's back.
+using LocalClock = std::tm (*)();
+void SetLogClock(LocalClock clock);
+
+// Appends the text to the open log, first opening one named after the clock's local time;
 // when that open fails the text is dropped and the next chunk tries again.
 void WriteLogChunk(const std::string& text);
 

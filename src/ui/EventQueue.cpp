@@ -73,10 +73,3 @@ bool TakeQueuedEvent(WindowEvent& event) {
         ClearPending();
     return true;
 }
-
-std::vector<WindowEvent> TakePendingEvents() {
-    std::vector<WindowEvent> events(pending.begin() + static_cast<std::ptrdiff_t>(nextPending),
-                                    pending.end());
-    ClearPending();
-    return events;
-}

@@ -2,8 +2,6 @@
 // How a window layer reports what happened: the bound handler runs at once, then the event is
 // queued for the program's loop.
 
-#include <vector>
-
 #include "ui/Window.h"
 
 void RaiseControlEvent(ControlId id, ControlEventKind kind);
@@ -15,5 +13,3 @@ void DropBindingsAndEvents();
 
 // Takes the oldest queued event; false when none is queued.
 bool TakeQueuedEvent(WindowEvent& event);
-// Takes every queued event without waiting.
-std::vector<WindowEvent> TakePendingEvents();

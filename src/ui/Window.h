@@ -75,7 +75,6 @@ WindowPlacement GetWindowPlacement();
 void PlaceWindow(const WindowPlacement& placement); // kKeepPlacement keeps a field
 void ApplyLayout();
 void SetTitle(const std::string& title);
-std::string GetTitle();
 
 // ---- Dialogs ----
 

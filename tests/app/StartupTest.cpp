@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "SettingsFixture.h"
 #include "ui/qt/ModalDialogGuard.h"
+#include "ui/qt/TickTimerForTests.h"
 
 namespace {
 

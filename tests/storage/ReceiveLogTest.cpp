@@ -37,18 +37,9 @@ TEST(FormatTimestamp, TokensAreReplacedAndAnythingElseCopied) {
     }
 }
 
-// The log names of the seconds from `first` to `last`, as the log would build them.
-std::vector<std::string> LogNames(std::time_t first, std::time_t last) {
-    std::vector<std::string> names;
-    for (std::time_t t = first; t <= last; ++t) {
-        names.push_back(FormatTimestamp("%hh_%ii_%ss__%mm_%dd_%yyyy", *std::localtime(&t)) +
-                        "_Tavik.log");
-    }
-    return names;
-}
-
-// Enough seconds ahead for the steps of one test to finish inside them.
-constexpr std::time_t kWindow = 5;
+// The time the log reads, fixed, and the name it gives the log at that time.
+const std::tm kNow = Moment(2026, 12, 7, 14, 5, 9);
+const char* const kLogName = "14_05_09__12_07_2026_Tavik.log";
 
 class ReceiveLogTest : public ScratchDirectoryTest {
   protected:
@@ -56,9 +47,11 @@ class ReceiveLogTest : public ScratchDirectoryTest {
         ScratchDirectoryTest::SetUp();
         previous = std::filesystem::current_path();
         std::filesystem::current_path(dir);
+        SetLogClock([] { return kNow; });
     }
     void TearDown() override {
         CloseLog();
+        SetLogClock(nullptr);
         terminal = {};
         std::filesystem::current_path(previous);
         ScratchDirectoryTest::TearDown();
@@ -79,33 +72,21 @@ class ReceiveLogTest : public ScratchDirectoryTest {
 };
 
 TEST_F(ReceiveLogTest, ChunksArriveUnchangedAndAtOnce) {
-    const std::time_t start = std::time(nullptr);
     WriteLogChunk("41 0D 0A ");
     WriteLogChunk("");
     WriteLogChunk("\r\n\xC0\xFF");
-    const std::vector<std::string> names = LogNames(start, std::time(nullptr));
 
-    auto logs = Logs();
-    ASSERT_EQ(logs.size(), 1u);
-    EXPECT_NE(std::find(names.begin(), names.end(), logs.begin()->first), names.end());
-    EXPECT_EQ(logs.begin()->second, "41 0D 0A \r\n\xC0\xFF"); // seen before the log is closed
+    const std::map<std::string, std::string> logs = {{kLogName, "41 0D 0A \r\n\xC0\xFF"}};
+    EXPECT_EQ(Logs(), logs); // seen before the log is closed
     CloseLog();
     EXPECT_EQ(Logs(), logs);
 }
 
 TEST_F(ReceiveLogTest, ExistingLogIsExtended) {
-    const std::time_t start = std::time(nullptr);
-    for (const std::string& name : LogNames(start, start + kWindow)) {
-        WriteBytes(dir / name, "earlier ");
-    }
+    WriteBytes(dir / kLogName, "earlier ");
     WriteLogChunk("later");
     CloseLog();
-    int extended = 0;
-    for (const auto& [name, content] : Logs()) {
-        extended += content == "earlier later";
-        EXPECT_TRUE(content == "earlier " || content == "earlier later") << name;
-    }
-    EXPECT_EQ(extended, 1);
+    EXPECT_EQ(Logs(), (std::map<std::string, std::string>{{kLogName, "earlier later"}}));
 }
 
 TEST_F(ReceiveLogTest, RotationNeedsBothFlagsAndAnOpenLog) {
@@ -143,15 +124,9 @@ TEST_F(ReceiveLogTest, FailedOpenDropsTheChunkAndTheNextOneRetries) {
         {"device", [](const auto& name) { std::filesystem::create_symlink("/dev/null", name); }},
     };
     for (const auto& [kind, take] : takers) {
-        const std::time_t start = std::time(nullptr);
-        const std::vector<std::string> names = LogNames(start, start + kWindow);
-        for (const std::string& name : names) {
-            take(dir / name);
-        }
+        take(dir / kLogName);
         WriteLogChunk("lost");
-        for (const std::string& name : names) {
-            std::filesystem::remove(dir / name);
-        }
+        std::filesystem::remove(dir / kLogName);
         WriteLogChunk("kept");
         CloseLog();
         ASSERT_EQ(Logs().size(), 1u) << kind;
@@ -161,17 +136,10 @@ TEST_F(ReceiveLogTest, FailedOpenDropsTheChunkAndTheNextOneRetries) {
 }
 
 TEST_F(ReceiveLogTest, LogLockedByAnotherWriterIsNotWritten) {
-    const std::time_t start = std::time(nullptr);
-    std::vector<int> held;
-    for (const std::string& name : LogNames(start, start + kWindow)) {
-        const int fd = open((dir / name).c_str(), O_RDWR | O_CREAT, 0644);
-        ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-        held.push_back(fd);
-    }
+    const int held = open((dir / kLogName).c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
     WriteLogChunk("lost");
-    for (const int fd : held) {
-        close(fd);
-    }
+    close(held);
     WriteLogChunk("kept");
 
     std::string all;

@@ -36,6 +36,7 @@ TEST(SettingsSyntax, LinesBecomeEntries) {
         {"\t;  two spaces", {Comment(" two spaces")}},
         {"[Font]", {Group("Font")}},
         {"[ Font ] tail = 1", {Group(" Font ")}},
+        {"[a]b]", {Group("a")}}, // up to the first ]
         {"[Open = 1", {Group("Open = 1")}},
         {" \t \r\n\r\n", {}},
         {"a=1\nb=2\rc=3\r\n\r\n\n\rd=4",

@@ -6,7 +6,6 @@
 
 #include "app/EventLoop.h"
 #include "SettingsFixture.h"
-#include "ui/EventQueue.h"
 #include "ui/qt/ModalDialogGuard.h"
 
 namespace {

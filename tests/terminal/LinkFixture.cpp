@@ -60,7 +60,7 @@ void LinkTest::SetUp() {
 
     BindHandlers();
     InstallSendEditorHook(SendEditorHook);
-    showAndActivate();
+    ShowAndActivate();
 }
 
 void LinkTest::TearDown() {

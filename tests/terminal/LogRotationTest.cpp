@@ -1,18 +1,20 @@
 // A successful port open starts a new log file only when both the log and the new-log flags
 // are set.
 
-#include <ctime>
 #include <QComboBox>
-#include <QTest>
 
 #include "LinkFixture.h"
 #include "serial/SerialPort.h"
 #include "shared/TerminalState.h"
+#include "storage/ReceiveLog.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// The time the log reads: 14:05:09 on 7 December 2026 until a test moves it on.
+std::tm now;
 
 class LogRotationTest : public LinkTest {
   protected:
@@ -20,6 +22,18 @@ class LogRotationTest : public LinkTest {
         LinkTest::SetUp();
         peer = &linkPort(5);
         linkMissingPort(6);
+        now = std::tm{};
+        now.tm_year = 2026 - 1900;
+        now.tm_mon = 12 - 1;
+        now.tm_mday = 7;
+        now.tm_hour = 14;
+        now.tm_min = 5;
+        now.tm_sec = 9;
+        SetLogClock([] { return now; });
+    }
+    void TearDown() override {
+        SetLogClock(nullptr);
+        LinkTest::TearDown();
     }
 
     void setFlags(bool log, bool newLog) {
@@ -34,13 +48,6 @@ class LogRotationTest : public LinkTest {
         tick();
     }
 
-    // Log names count in seconds; a new second gives a new name.
-    static void WaitForTheNextSecond() {
-        const std::time_t start = std::time(nullptr);
-        while (std::time(nullptr) == start)
-            QTest::qSleep(10);
-    }
-
     PtyPeer* peer = nullptr;
 };
 
@@ -49,7 +56,7 @@ TEST_F(LogRotationTest, WithBothFlagsEachSuccessfulOpenEndsTheFile) {
     connectTo(5);
     receive("A");
     const std::vector<fs::path> first = logFiles();
-    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(first, std::vector{dir / "14_05_09__12_07_2026_Tavik.log"});
     // The log keeps its file locked against other writers while it has it open.
     EXPECT_FALSE(DeviceIsFree(first[0]));
 
@@ -60,11 +67,10 @@ TEST_F(LogRotationTest, WithBothFlagsEachSuccessfulOpenEndsTheFile) {
     EXPECT_TRUE(DeviceIsFree(first[0]));
     EXPECT_EQ(logFiles().size(), 1u) << "no new file before data comes";
 
-    WaitForTheNextSecond();
+    now.tm_sec = 10; // log names count in seconds: a new second gives a new name
     receive("B");
-    const std::vector<fs::path> both = logFiles();
-    ASSERT_EQ(both.size(), 2u);
-    const fs::path second = both[0] == first[0] ? both[1] : both[0];
+    const fs::path second = dir / "14_05_10__12_07_2026_Tavik.log";
+    ASSERT_EQ(logFiles(), (std::vector{first[0], second}));
     EXPECT_EQ(ReadBytes(first[0]), "41 ");
     EXPECT_EQ(ReadBytes(second), "42 ");
     EXPECT_FALSE(DeviceIsFree(second));
@@ -80,7 +86,7 @@ TEST_F(LogRotationTest, FailedOpenKeepsTheFile) {
     connectTo(5);
     receive("A");
     const std::vector<fs::path> files = logFiles();
-    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(files, std::vector{dir / "14_05_09__12_07_2026_Tavik.log"});
     choosePort(6);
     ASSERT_FALSE(SerialPort::IsOpen());
     EXPECT_FALSE(DeviceIsFree(files[0]));
@@ -91,9 +97,9 @@ TEST_F(LogRotationTest, WithEitherFlagClearTheSameFileGoesOn) {
     connectTo(5);
     receive("A");
     const std::vector<fs::path> files = logFiles();
-    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(files, std::vector{dir / "14_05_09__12_07_2026_Tavik.log"});
 
-    WaitForTheNextSecond();
+    now.tm_sec = 10; // a new log now would have a new name
     clickOn(ConnectButton);
     clickOn(ConnectButton);
     ASSERT_TRUE(SerialPort::IsOpen());

@@ -12,6 +12,7 @@
 #include "support/ScratchCurrentDirectory.h"
 #include "support/ScratchDirectory.h"
 #include "support/SettingsText.h"
+#include "support/WindowUnderTest.h"
 #include "ui/qt/MainWindowWidget.h"
 #include "ui/qt/WindowLayer.h"
 #include "ui/Window.h"

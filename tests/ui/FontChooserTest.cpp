@@ -134,7 +134,7 @@ class FontChooserTest : public WindowTest {
 
 TEST_F(FontChooserTest, WindowOnTopLeavesTheTopBandWhileOpenAndReturnsOnOkAndCancel) {
     useFont(u"Courier", 12, 0, 0);
-    showAndActivate();
+    ShowAndActivate();
     ApplyStayOnTop(true);
     for (auto close : {ClickOk, ClickCancel}) {
         // The offscreen platform activates no window when a dialog closes; a desktop would.
@@ -331,7 +331,7 @@ TEST_F(FontChooserTest, TextSelectionAndCaretReadOnDarkAndLightDesktops) {
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.desktop[1]) + " " + std::to_string(row.color));
         useFont(u"DejaVu Sans Mono", 14, Bold, row.color);
-        showAndActivate(); // again after the chooser, as a desktop would
+        ShowAndActivate(); // again after the chooser, as a desktop would
         QApplication::setPalette(PaletteOf(row.desktop));
         QApplication::processEvents(); // the window passes the change on to its controls
         for (ControlId id : {ReceiveView, SendEditor}) {

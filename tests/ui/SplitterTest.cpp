@@ -39,7 +39,7 @@ TEST(SplitterRules, MinimumsWithTheUpperOneWinning) {
 }
 
 TEST_F(WindowTest, DraggingTheBarKeepsTheGrabOffsetAndTheMinimums) {
-    showAndActivate();
+    ShowAndActivate();
     QWidget* splitter = control(ViewSplitter);
     QWidget* sendEditor = control(SendEditor);
     ASSERT_EQ(Upper(), 100);

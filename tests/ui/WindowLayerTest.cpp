@@ -1,50 +1,226 @@
-// What every window layer does alike, through the window seam alone: this file is built into
-// the Qt window tests and into the Windows window tests under Wine. What a layer does its own
-// way is tested beside it.
+// What every window layer does alike, through the window seam and the fixture's means of a
+// user: this file is built into the Qt window tests and into the Windows window tests under
+// Wine. What a layer does its own way is tested beside it.
 
+#include "shared/TerminalState.h"
 #include "support/WindowUnderTest.h"
+#include "ui/ConnectPicture.h"
+#include "ui/ControlHandlers.h"
 
 namespace {
 
 using WindowLayer = WindowUnderTest;
 
-struct ExpectedControl {
+// The control table: each control's place in the client area, caption and tooltip; and the
+// name assistive tools read, the caption or the window's own name for a control without one.
+const struct {
     ControlId id;
     Place place;
-    const char16_t* caption; // null where the control has none
-};
-
-const ExpectedControl kExpected[] = {
-    {AutoConnectCheck, {12, 4, 84, 16}, u"Autoconnect"},
-    {ConnectButton, {12, 20, 80, 20}, u"Соединить"}, // from the set-up
-    {PortCombo, {100, 20, 64, 20}, nullptr},
-    {BaudCombo, {100, 42, 64, 22}, nullptr},
-    {HexOption, {170, 36, 44, 16}, u"HEX"},
-    {CharOption, {170, 52, 44, 16}, u"Char"},
-    {BinOption, {170, 20, 44, 16}, u"Bin"},
-    {LogCheck, {168, 4, 42, 16}, u"Лог"},
-    {OnTopCheck, {100, 4, 64, 16}, u"Наверху"},
-    {NewDateCheck, {212, 4, 80, 16}, u"Новая дата"},
-    {TransparencySpin, {222, 20, 62, 20}, nullptr},
-    {ClearButton, {12, 44, 80, 20}, u"Очистить"},
-    {FontButton, {222, 46, 62, 18}, u"Шрифт"},
-    {ReceiveView, {0, 68, 288, 100}, nullptr},
-    {SendEditor, {0, 68 + 100 + 7, 288, 133}, nullptr},
-    {ViewSplitter, {0, 68, 288, 240}, nullptr},
+    const char16_t* caption; // null: none
+    const char16_t* tooltip; // empty: none
+    const char16_t* name;
+} kTable[] = {
+    {AutoConnectCheck, {12, 4, 84, 16}, u"Autoconnect", u"Автоподключение", u"Autoconnect"},
+    {ConnectButton, {12, 20, 80, 20}, u"Соединить", u"Подключить/отключить", u"Соединить"},
+    {PortCombo, {100, 20, 64, 20}, nullptr, u"", u"Порт"},
+    {BaudCombo, {100, 42, 64, 22}, nullptr, u"", u"Скорость"},
+    {HexOption, {170, 36, 44, 16}, u"HEX", u"", u"HEX"},
+    {CharOption, {170, 52, 44, 16}, u"Char", u"", u"Char"},
+    {BinOption, {170, 20, 44, 16}, u"Bin", u"", u"Bin"},
+    {LogCheck, {168, 4, 42, 16}, u"Лог", u"", u"Лог"},
+    {OnTopCheck, {100, 4, 64, 16}, u"Наверху", u"Поверх остальных окон", u"Наверху"},
+    {NewDateCheck,
+     {212, 4, 80, 16},
+     u"Новая дата",
+     u"Создавать новый лог с текущей датой при каждом соединении",
+     u"Новая дата"},
+    {TransparencySpin, {222, 20, 62, 20}, nullptr, u"Прозрачность окна", u"Прозрачность окна"},
+    {ClearButton, {12, 44, 80, 20}, u"Очистить", u"Очистить", u"Очистить"},
+    {FontButton, {222, 46, 62, 18}, u"Шрифт", u"", u"Шрифт"},
+    {ReceiveView, {0, 68, 288, 100}, nullptr, u"", u"Принятые данные"},
+    {SendEditor, {0, 68 + 100 + 7, 288, 133}, nullptr, u"", u"Строка для отправки"},
+    {ViewSplitter, {0, 68, 288, 240}, nullptr, u"", u""},
 };
 
 TEST_F(WindowLayer, CreatedHiddenWithEveryControlInPlace) {
     EXPECT_FALSE(IsShown());
     EXPECT_EQ(ClientArea(), (Place{0, 0, 292, 312}));
     EXPECT_EQ(GetTitle(), Cp1251(u"Порт закрыт"));
-    for (const ExpectedControl& expected : kExpected) {
+    for (const auto& expected : kTable)
+        EXPECT_EQ(PlaceOfControl(expected.id), expected.place) << expected.id;
+    EXPECT_EQ(GetSplitterPosition(), 100);
+}
+
+// The connect button's caption "Соединить" is the set-up's.
+TEST_F(WindowLayer, CaptionsTooltipsAndNamesAreThoseOfTheTable) {
+    AppendToView(ReceiveView, "data"); // what the text controls hold is no name
+    SetText(SendEditor, "line");
+    for (const auto& expected : kTable) {
         SCOPED_TRACE(expected.id);
-        EXPECT_EQ(PlaceOfControl(expected.id), expected.place);
         if (expected.caption) {
             EXPECT_EQ(GetText(expected.id), Cp1251(expected.caption));
         }
+        EXPECT_EQ(TooltipOf(expected.id), Cp1251(expected.tooltip));
+        EXPECT_EQ(AccessibleNameOf(expected.id), Cp1251(expected.name));
     }
-    EXPECT_EQ(GetSplitterPosition(), 100);
+    SetText(ConnectButton, Cp1251(u"Разъединить"));
+    EXPECT_EQ(AccessibleNameOf(ConnectButton), Cp1251(u"Разъединить")) << "its caption now";
+    SetChecked(ConnectButton, true);
+    ShowConnectionState(true);
+    EXPECT_EQ(AccessibleNameOf(ConnectButton), Cp1251(u"Разъединить")) << "under its picture";
+}
+
+TEST_F(WindowLayer, AClickRunsTheBoundHandlerThenReachesTheLoop) {
+    static int handlerRuns;
+    handlerRuns = 0;
+    BindControlHandler(ClearButton, BindKind::Any, [] { ++handlerRuns; });
+    ShowAndActivate();
+    ClickOn(ClearButton);
+    EXPECT_EQ(handlerRuns, 1);
+    std::vector<WindowEvent> events = SettleAndTakeEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().type, EventType::Control);
+    EXPECT_EQ(events.back().control, ClearButton);
+    EXPECT_EQ(KindsOf(events, ClearButton), std::vector{ControlEventKind::Click}) << "just one";
+
+    ClickOn(OnTopCheck);
+    EXPECT_TRUE(IsChecked(OnTopCheck)) << "a click flips a check box";
+    events = SettleAndTakeEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().control, OnTopCheck);
+}
+
+TEST_F(WindowLayer, SelectInputModeAndClearReceiveView) {
+    BindControlHandler(HexOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(CharOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(BinOption, BindKind::Any, SelectInputMode);
+    BindControlHandler(ClearButton, BindKind::Any, ClearReceiveView);
+    ShowAndActivate();
+
+    terminal.InputMode = 7;
+    ClearReceiveView(); // nothing to clear: no change, no error
+    EXPECT_EQ(GetText(ReceiveView), "");
+
+    ClickOn(BinOption);
+    EXPECT_EQ(terminal.InputMode, Bin);
+    ClickOn(CharOption);
+    EXPECT_EQ(terminal.InputMode, Char);
+    EXPECT_FALSE(IsChecked(BinOption)) << "one group";
+    terminal.InputMode = 7;
+    ClickOn(CharOption);
+    EXPECT_EQ(terminal.InputMode, Char) << "the chosen button sets its mode again";
+    ClickOn(HexOption);
+    EXPECT_EQ(terminal.InputMode, Hex);
+
+    SetChecked(HexOption, false); // none chosen, as after an unknown stored mode
+    terminal.InputMode = 5;
+    SelectInputMode();
+    EXPECT_EQ(terminal.InputMode, Hex);
+
+    AppendToView(ReceiveView, "41 42 ");
+    ClickOn(ClearButton);
+    EXPECT_EQ(GetText(ReceiveView), "");
+    AppendToView(ReceiveView, "43 ");
+    EXPECT_EQ(GetText(ReceiveView), "43 ");
+}
+
+// Up and Down step the rate from the one shown, set or typed, and each key that changes it is
+// one change; typing leaves the caret after what it typed.
+TEST_F(WindowLayer, EachKeyThatChangesTheRateIsOneChange) {
+    static std::vector<std::string> seen;
+    seen.clear();
+    BindControlHandler(BaudCombo, BindKind::ChangeOnly, [] { seen.push_back(GetText(BaudCombo)); });
+    EXPECT_EQ(GetText(BaudCombo), "") << "filling the list selects nothing";
+    ShowAndActivate();
+
+    SetText(BaudCombo, "9600"); // as Setting.ini gives it
+    PressDownIn(BaudCombo);
+    EXPECT_EQ(GetText(BaudCombo), "19200");
+    TypeInto(BaudCombo, "2", 1, 3); // 19200 becomes 1200
+    EXPECT_EQ(SelectionIn(BaudCombo), std::pair(2, 2)) << "the caret stays";
+    PressDownIn(BaudCombo);
+    EXPECT_EQ(GetText(BaudCombo), "2400");
+    EXPECT_EQ(seen, (std::vector<std::string>{"19200", "1200", "2400"}));
+    SettleAndTakeEvents();
+
+    SetText(PortCombo, "COM3");
+    PressDownIn(PortCombo);
+    EXPECT_EQ(GetText(PortCombo), "COM4");
+    EXPECT_TRUE(Has(KindsOf(SettleAndTakeEvents(), PortCombo), ControlEventKind::Change));
+}
+
+// Each list drops below its box, or above it where the screen ends below, at most 350 pixels
+// high; the 256 ports scroll, the twelve rates fit.
+TEST_F(WindowLayer, DropDownListsOpenBesideTheirBoxesAtMost350High) {
+    InEachLook([this] {
+        const Place screen = ScreenArea();
+        for (const bool nearScreenEnd : {false, true}) {
+            PlaceWindow({screen.x + 100, screen.y + (nearScreenEnd ? screen.height - 150 : 100),
+                         kKeepPlacement, kKeepPlacement});
+            for (const ControlId id : {PortCombo, BaudCombo}) {
+                for (const ListOpening& way : ListOpenings()) {
+                    SCOPED_TRACE(std::string(way.name) +
+                                 (id == PortCombo ? " PortCombo" : " BaudCombo") +
+                                 (nearScreenEnd ? " near the screen's end" : ""));
+                    way.open(id);
+                    ASSERT_TRUE(ListIsOpen(id));
+                    const Place box = ScreenPlaceOfControl(id);
+                    const Place list = ScreenPlaceOfList(id);
+                    EXPECT_LE(list.height, 350);
+                    const int overlap =
+                        nearScreenEnd ? list.y + list.height - box.y : box.y + box.height - list.y;
+                    EXPECT_GE(overlap, 0);
+                    EXPECT_LE(overlap, kListOverlap);
+                    EXPECT_EQ(ListScrolls(id), id == PortCombo);
+                    if (id == PortCombo) {
+                        EXPECT_GE(list.height, 300);
+                    }
+                    CloseListWithEscape(id);
+                    EXPECT_FALSE(ListIsOpen(id));
+                }
+            }
+        }
+        if (kListsQueueNoEvents) {
+            for (const WindowEvent& event : SettleAndTakeEvents())
+                EXPECT_NE(event.type, EventType::Control) << "control " << event.control;
+        }
+    });
+}
+
+// The arrows stand 18 pixels wide at the box's right end. They and typing keep the value
+// inside 20 to 255; a step is an up-down event and a change, typing a change alone.
+TEST_F(WindowLayer, SpinArrowsAreEighteenPixelsWideAndKeepTheRange) {
+    const Place arrows = PlaceOfSpinArrows();
+    EXPECT_EQ(arrows.width, 18);
+    EXPECT_EQ(arrows.x + arrows.width, 222 + 62);
+
+    ShowAndActivate();
+    SetSpinValue(TransparencySpin, 255);
+    StepSpin(true);
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 255);
+    SetSpinValue(TransparencySpin, 5);
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
+    StepSpin(false);
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 20);
+
+    SetSpinValue(TransparencySpin, 100);
+    SettleAndTakeEvents();
+    StepSpin(true);
+    EXPECT_EQ(GetSpinValue(TransparencySpin), 101);
+    const std::vector<ControlEventKind> stepped = KindsOf(SettleAndTakeEvents(), TransparencySpin);
+    EXPECT_TRUE(Has(stepped, ControlEventKind::UpDown));
+    EXPECT_TRUE(Has(stepped, ControlEventKind::Change));
+
+    TypeInto(TransparencySpin, "5");
+    EXPECT_EQ(GetText(TransparencySpin), "5");
+    const std::vector<ControlEventKind> typed = KindsOf(SettleAndTakeEvents(), TransparencySpin);
+    EXPECT_TRUE(Has(typed, ControlEventKind::Change));
+    EXPECT_FALSE(Has(typed, ControlEventKind::UpDown));
+    for (const char* text : {"5", "abc"}) {
+        TypeInto(TransparencySpin, text);
+        EXPECT_GE(GetSpinValue(TransparencySpin), 20) << text;
+        EXPECT_LE(GetSpinValue(TransparencySpin), 255) << text;
+    }
 }
 
 // The splitter follows the client area; the send editor keeps its height until the receive

@@ -27,6 +27,7 @@
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReceiveViewWidget.h"
 #include "ui/qt/SendEditorWidget.h"
+#include "ui/qt/TickTimerForTests.h"
 #include "ui/qt/ViewSplitterWidget.h"
 #include "ui/Window.h"
 
@@ -265,10 +266,6 @@ void ApplyLayout() {
 
 void SetTitle(const std::string& title) {
     window->setWindowTitle(ToQString(title));
-}
-
-std::string GetTitle() {
-    return FromQString(window->windowTitle());
 }
 
 void ShowMessage(const std::string& text) {

@@ -4,8 +4,5 @@
 #include "ui/EventQueue.h"
 
 class MainWindowWidget;
-class QTimer;
 
 MainWindowWidget* TheMainWindow();
-// Timer 0 of the main window once started, else null.
-const QTimer* TheTimer();

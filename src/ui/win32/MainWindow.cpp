@@ -272,9 +272,3 @@ void ApplyLayout() {
 void SetTitle(const std::string& title) {
     SetWindowTextA(window, title.c_str());
 }
-
-std::string GetTitle() {
-    char title[512] = {};
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-}

@@ -11,11 +11,13 @@
 // Shows the main window and waits until it is the active one, as a user's click would make it.
 void ShowAndActivateMainWindow();
 
+// What assistive tools call the widget.
+QString AccessibleName(QWidget* widget);
+
 class WindowTest : public WindowUnderTest {
   protected:
     MainWindowWidget* window() const { return TheMainWindow(); }
     QWidget* control(ControlId id) const { return TheMainWindow()->control(id); }
     // Geometry in the client area of the main window.
     QRect placeOf(ControlId id) const;
-    void showAndActivate();
 };

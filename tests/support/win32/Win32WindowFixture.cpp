@@ -1,5 +1,9 @@
 #include "support/win32/Win32WindowFixture.h"
 
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include "shared/Cp1251.h"
 #include "ui/win32/KeyboardFocus.h"
 
 RECT Win32WindowTest::PlaceOf(HWND control) const {
@@ -88,6 +92,204 @@ std::vector<WindowEvent> WindowUnderTest::SettleAndTakeEvents() {
 void WindowUnderTest::AskToClose() {
     SendMessageA(MainWindowHandle(), WM_CLOSE, 0, 0);
 }
+
+std::string GetTitle() {
+    char title[512] = {};
+    GetWindowTextA(MainWindowHandle(), title, sizeof title);
+    return title;
+}
+
+void WindowUnderTest::ShowAndActivate() {
+    ShowMainWindow();
+    ASSERT_TRUE(BecomesForeground(MainWindowHandle()));
+    SettleAndTakeEvents();
+}
+
+void WindowUnderTest::ClickOn(ControlId id) {
+    SendMessageA(ControlHandle(id), BM_CLICK, 0, 0);
+}
+
+// A press and release of the left button on the upper or the lower arrow.
+void WindowUnderTest::StepSpin(bool up) {
+    RECT area;
+    GetClientRect(SpinArrows(), &area);
+    const LPARAM point = MAKELPARAM(area.right / 2, up ? 2 : area.bottom - 3);
+    SendMessageA(SpinArrows(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(SpinArrows(), WM_LBUTTONUP, 0, point);
+}
+
+namespace {
+
+HWND FieldOf(ControlId id) {
+    if (id == TransparencySpin)
+        return ControlHandle(id);
+    return reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETEDITCONTROL, 0, 0));
+}
+
+} // namespace
+
+void WindowUnderTest::TypeInto(ControlId id, const std::string& text, int start, int end) {
+    SendMessageA(FieldOf(id), EM_SETSEL, start, end);
+    for (const char c : text)
+        SendMessageA(FieldOf(id), WM_CHAR, static_cast<BYTE>(c), 1);
+}
+
+std::pair<int, int> WindowUnderTest::SelectionIn(ControlId id) const {
+    DWORD start = 0, end = 0;
+    SendMessageA(FieldOf(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+// Real input, to the field or the inner combo box, whichever takes the focus.
+void WindowUnderTest::PressDownIn(ControlId id) {
+    const HWND field = FieldOf(id);
+    SetFocus(field ? field
+                   : reinterpret_cast<HWND>(
+                         SendMessageA(ControlHandle(id), CBEM_GETCOMBOCONTROL, 0, 0)));
+    PressKeys({VK_DOWN});
+}
+
+Place WindowUnderTest::PlaceOfSpinArrows() const {
+    RECT place;
+    GetWindowRect(SpinArrows(), &place);
+    MapWindowPoints(nullptr, MainWindowHandle(), reinterpret_cast<POINT*>(&place), 2);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+namespace {
+
+BOOL CALLBACK FindTooltips(HWND window, LPARAM found) {
+    if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == MainWindowHandle()) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND TooltipsWindow() {
+    HWND tips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltips, reinterpret_cast<LPARAM>(&tips));
+    return tips;
+}
+
+std::string WindowUnderTest::TooltipOf(ControlId id) const {
+    char text[256] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = MainWindowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(ControlHandle(id));
+    tool.lpszText = text;
+    SendMessageA(TooltipsWindow(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::pair<long, std::string> RoleAndName(HWND window) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                               reinterpret_cast<void**>(&object));
+    if (!object)
+        return {};
+    VARIANT self{}; // CHILDID_SELF
+    self.vt = VT_I4;
+    VARIANT role{};
+    BSTR name = nullptr;
+    object->get_accRole(self, &role);
+    object->get_accName(self, &name);
+    object->Release();
+    std::string text;
+    for (const wchar_t* c = name; c && *c; ++c)
+        text += UnicodeToCp1251(*c);
+    SysFreeString(name);
+    return {role.vt == VT_I4 ? role.lVal : 0, text};
+}
+
+std::string WindowUnderTest::AccessibleNameOf(ControlId id) const {
+    return RoleAndName(ControlHandle(id)).second;
+}
+
+void WindowUnderTest::InEachLook(const std::function<void()>& check) {
+    ShowAndActivate();
+    check();
+}
+
+Place WindowUnderTest::ScreenArea() const {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+namespace {
+
+Place PlaceOnScreen(HWND window) {
+    RECT place;
+    GetWindowRect(window, &place);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+// The list window of a combo box's inner combo box control.
+HWND ListOf(ControlId id) {
+    const auto inner =
+        reinterpret_cast<HWND>(SendMessageA(ControlHandle(id), CBEM_GETCOMBOCONTROL, 0, 0));
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    EXPECT_TRUE(GetComboBoxInfo(inner, &parts));
+    return parts.hwndList;
+}
+
+// As Tab from the control before it puts the focus there.
+void TabInto(ControlId id) {
+    SetFocus(ControlHandle(static_cast<ControlId>(id - 1)));
+    PressKeys({VK_TAB});
+}
+
+} // namespace
+
+Place WindowUnderTest::ScreenPlaceOfControl(ControlId id) const {
+    return PlaceOnScreen(ControlHandle(id));
+}
+
+std::vector<WindowUnderTest::ListOpening> WindowUnderTest::ListOpenings() const {
+    return {{"click on the arrow",
+             [](ControlId id) {
+                 TabInto(id);
+                 RECT box;
+                 GetClientRect(ControlHandle(id), &box);
+                 ClickAt(ScreenPointOf(ControlHandle(id), box.right - 6, box.bottom / 2));
+             }},
+            {"F4",
+             [](ControlId id) {
+                 TabInto(id);
+                 PressKeys({VK_F4});
+             }},
+            {"Alt+Down", [](ControlId id) {
+                 TabInto(id);
+                 PressKeys({VK_MENU, VK_DOWN});
+             }}};
+}
+
+bool WindowUnderTest::ListIsOpen(ControlId id) const {
+    return IsWindowVisible(ListOf(id));
+}
+
+Place WindowUnderTest::ScreenPlaceOfList(ControlId id) const {
+    return PlaceOnScreen(ListOf(id));
+}
+
+bool WindowUnderTest::ListScrolls(ControlId id) const {
+    SCROLLBARINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    GetScrollBarInfo(ListOf(id), OBJID_VSCROLL, &scroll);
+    return !(scroll.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+}
+
+void WindowUnderTest::CloseListWithEscape(ControlId) {
+    PressKeys({VK_ESCAPE});
+}
+
+const int kListOverlap = 0;
+// The boxes queue events of their own while a user opens and closes their lists.
+const bool kListsQueueNoEvents = false;
 
 bool BecomesForeground(HWND window) {
     for (int attempt = 0; attempt < 100 && GetForegroundWindow() != window; ++attempt) {

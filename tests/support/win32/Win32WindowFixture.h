@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -24,6 +25,11 @@ class Win32WindowTest : public WindowUnderTest {
 };
 
 std::string ClassOf(HWND window);
+
+// The main window's tooltip control, which holds the tooltips of all its controls.
+HWND TooltipsWindow();
+// What a client reads of a window's accessible object: its role, and its name in Windows-1251.
+std::pair<long, std::string> RoleAndName(HWND window);
 
 // What the rich-text control makes of the font and colour, for text added from now on.
 CHARFORMATA DefaultFormat(ControlId id);

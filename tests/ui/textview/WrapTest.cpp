@@ -52,6 +52,17 @@ TEST(Wrap, CrLfSplitBetweenTwoAppendsIsOneBreak) {
     EXPECT_EQ(Rows(model), (Strings{"c\r\n", "d"}));
 }
 
+// Text kept in blocks of 16 bytes: the CR of a CR LF ends a block, the LF begins the next.
+TEST(Wrap, CrLfSplitByABlockEndIsOneBreak) {
+    TextViewModel model(4);
+    SetColumns(model, 20);
+    model.append("ab\n0123456789ab\r\ncd\n" + std::string(20, 'x'));
+    EXPECT_EQ(Rows(model), (Strings{"ab\n", "0123456789ab\r\n", "cd\n", "xxxxxxxxxxxxxxxxxxxx"}));
+    EXPECT_EQ(model.rowAt(15), 1u);
+    EXPECT_EQ(model.rowAt(16), 1u); // the LF, in the CR's row
+    EXPECT_EQ(model.rowAt(17), 2u);
+}
+
 TEST(Wrap, LineBreaksRestartTheWidth) {
     EXPECT_EQ(Wrapped("abc\ndefg hi", 4), (Strings{"abc\n", "defg ", "hi"}));
 }
