@@ -12,13 +12,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class LineSenderTest : public LinkTest {
+class LineSenderTest : public ConnectedLinkTest {
   protected:
     void SetUp() override {
-        LinkTest::SetUp();
-        peer = &linkPort(5);
-        connectTo(5);
-        ASSERT_TRUE(SerialPort::IsOpen());
+        ConnectedLinkTest::SetUp();
         editor()->setFocus();
     }
 
@@ -36,8 +33,6 @@ class LineSenderTest : public LinkTest {
 
     // What reached the device, waiting a little for stragglers.
     std::string sent() const { return peer->Drain(); }
-
-    PtyPeer* peer = nullptr;
 };
 
 TEST_F(LineSenderTest, EnterSendsTheLineJustTypedWithOneCR) {

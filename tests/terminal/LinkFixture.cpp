@@ -17,7 +17,6 @@
 #include "terminal/ReceivePump.h"
 #include "ui/ControlHandlers.h"
 #include "ui/qt/ConnectButtonWidget.h"
-#include "ui/qt/QtText.h"
 #include "ui/qt/SendEditorWidget.h"
 
 namespace {
@@ -29,10 +28,6 @@ std::string ComName(int number) {
 }
 
 } // namespace
-
-std::string Cp1251(const char16_t* text) {
-    return FromQString(QString::fromUtf16(text));
-}
 
 MessageBoxCatcher::MessageBoxCatcher() {
     // A message box runs its own event loop; this timer fires inside it.
@@ -144,4 +139,11 @@ std::vector<std::filesystem::path> LinkTest::logFiles() const {
             found.push_back(dir / name);
     }
     return found;
+}
+
+void ConnectedLinkTest::SetUp() {
+    LinkTest::SetUp();
+    peer = &linkPort(5);
+    connectTo(5);
+    ASSERT_TRUE(SerialPort::IsOpen());
 }

@@ -19,9 +19,6 @@ class QLineEdit;
 class ConnectButtonWidget;
 class SendEditorWidget;
 
-// Windows-1251 bytes of a text written in the source as UTF-16.
-std::string Cp1251(const char16_t* text);
-
 // Answers every message box that opens while it lives, keeping what each one said.
 class MessageBoxCatcher {
   public:
@@ -69,4 +66,12 @@ class LinkTest : public WindowTest {
 
   private:
     std::optional<ScratchCurrentDirectory> scratch_;
+};
+
+// Connected to ports/COM5, as a user connects, with the peer at its other end.
+class ConnectedLinkTest : public LinkTest {
+  protected:
+    void SetUp() override;
+
+    PtyPeer* peer = nullptr;
 };

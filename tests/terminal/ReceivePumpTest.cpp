@@ -31,15 +31,8 @@ std::string Pattern(std::size_t size) {
     return bytes;
 }
 
-class ReceivePumpTest : public LinkTest {
+class ReceivePumpTest : public ConnectedLinkTest {
   protected:
-    void SetUp() override {
-        LinkTest::SetUp();
-        peer = &linkPort(5);
-        connectTo(5);
-        ASSERT_TRUE(SerialPort::IsOpen());
-    }
-
     void chooseMode(ControlId option) {
         clickOn(option);
         ASSERT_TRUE(IsChecked(option));
@@ -64,8 +57,6 @@ class ReceivePumpTest : public LinkTest {
         const std::vector<fs::path> logs = logFiles();
         return logs.empty() ? "<no log>" : ReadBytes(logs.front());
     }
-
-    PtyPeer* peer = nullptr;
 };
 
 TEST_F(ReceivePumpTest, EachModeShowsBytesInItsOwnFormat) {
