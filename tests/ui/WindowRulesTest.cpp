@@ -3,13 +3,11 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "ui/FontChoice.h"
-#include "ui/ListSelection.h"
 #include "ui/TabOrder.h"
 
 namespace {
@@ -93,26 +91,6 @@ TEST(TabOrderRules, ControlHoldingTheFocus) {
     EXPECT_EQ(ControlHoldingFocus([](ControlId) { return false; }), -1);
     EXPECT_EQ(ControlHoldingFocus([](ControlId id) { return id == ViewSplitter; }), -1)
         << "the splitter holds the focus only through a text control";
-}
-
-TEST(ListSelectionRules, EntryTheTextBegins) {
-    const std::vector<std::string> entries = {"COM1", "COM10", "com2", "Ab"};
-    const struct {
-        std::string_view text;
-        std::optional<int> entry;
-    } rows[] = {
-        {"com1", 0}, // the first of two entries it begins
-        {"COM10", 1},
-        {"COM2", 2},
-        {"aB", 3},
-        {"", kNoEntry},
-        {"COM100", std::nullopt}, // longer than every entry
-        {"COM3", std::nullopt},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(EntryForText(entries, row.text), row.entry) << row.text;
-    EXPECT_EQ(EntryForText({}, "COM1"), std::nullopt);
-    EXPECT_EQ(EntryForText({}, ""), kNoEntry);
 }
 
 } // namespace

@@ -14,6 +14,14 @@
 #include "app/Startup.h"
 #include "ui/qt/QtText.h"
 
+namespace {
+
+Place PlaceOf(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+} // namespace
+
 QRect WindowTest::placeOf(ControlId id) const {
     QWidget* widget = control(id);
     return QRect(widget->mapTo(window(), QPoint(0, 0)), widget->size());
@@ -21,8 +29,7 @@ QRect WindowTest::placeOf(ControlId id) const {
 
 Place WindowUnderTest::PlaceOfControl(ControlId id) const {
     QWidget* widget = TheMainWindow()->control(id);
-    const QPoint corner = widget->mapTo(TheMainWindow(), QPoint(0, 0));
-    return {corner.x(), corner.y(), widget->width(), widget->height()};
+    return PlaceOf(QRect(widget->mapTo(TheMainWindow(), QPoint(0, 0)), widget->size()));
 }
 
 Place WindowUnderTest::ClientArea() const {
@@ -105,8 +112,7 @@ Place WindowUnderTest::PlaceOfSpinArrows() const {
     option.rect = spin->rect();
     const QRect up =
         spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spin);
-    const QPoint corner = spin->mapTo(TheMainWindow(), up.topLeft());
-    return {corner.x(), corner.y(), up.width(), up.height()};
+    return PlaceOf(QRect(spin->mapTo(TheMainWindow(), up.topLeft()), up.size()));
 }
 
 std::string WindowUnderTest::TooltipOf(ControlId id) const {
@@ -134,14 +140,12 @@ void WindowUnderTest::InEachLook(const std::function<void()>& check) {
 }
 
 Place WindowUnderTest::ScreenArea() const {
-    const QRect screen = TheMainWindow()->screen()->availableGeometry();
-    return {screen.x(), screen.y(), screen.width(), screen.height()};
+    return PlaceOf(TheMainWindow()->screen()->availableGeometry());
 }
 
 Place WindowUnderTest::ScreenPlaceOfControl(ControlId id) const {
     QWidget* widget = TheMainWindow()->control(id);
-    const QPoint corner = widget->mapToGlobal(QPoint(0, 0));
-    return {corner.x(), corner.y(), widget->width(), widget->height()};
+    return PlaceOf(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()));
 }
 
 std::vector<WindowUnderTest::ListOpening> WindowUnderTest::ListOpenings() const {
@@ -158,8 +162,7 @@ bool WindowUnderTest::ListIsOpen(ControlId id) const {
 }
 
 Place WindowUnderTest::ScreenPlaceOfList(ControlId id) const {
-    const QRect list = TheMainWindow()->combo(id)->view()->window()->geometry();
-    return {list.x(), list.y(), list.width(), list.height()};
+    return PlaceOf(TheMainWindow()->combo(id)->view()->window()->geometry());
 }
 
 bool WindowUnderTest::ListScrolls(ControlId id) const {
